@@ -1,0 +1,67 @@
+#pragma once
+
+#include "OndrelCore/ApplyResult.h"
+#include "OndrelCore/AuthResponse.h"
+#include "OndrelCore/Capture.h"
+#include "OndrelCore/CaptureProcessResponse.h"
+#include "OndrelCore/CaptureWithRuns.h"
+#include "OndrelCore/Folder.h"
+#include "OndrelCore/FolderCreateBody.h"
+#include "OndrelCore/HTTPTransport.h"
+#include "OndrelCore/ReprocessResponse.h"
+#include "OndrelCore/SyncPullResponse.h"
+#include "OndrelCore/SyncPushBody.h"
+#include "OndrelCore/SyncPushResponse.h"
+#include "OndrelCore/TaskCreateBody.h"
+#include "OndrelCore/TaskItem.h"
+#include "OndrelCore/TaskPatchBody.h"
+#include "OndrelCore/User.h"
+
+#include <QCoroTask>
+#include <QUrl>
+
+#include <memory>
+#include <optional>
+
+// The service's whole vocabulary: one operation per endpoint. A cheap value; each operation
+// copies what it needs, so a client may be a temporary. 2xx bodies are decoded off the GUI
+// thread; 401 throws APIError::unauthorized, other failures APIError::http, TransportError or
+// DecodingError, all unchanged.
+class APIClient {
+public:
+    APIClient(QUrl baseURL, std::shared_ptr<HTTPTransport> transport,
+              std::optional<QString> accessToken = std::nullopt);
+
+    const QUrl& baseURL() const { return m_baseURL; }
+    const std::shared_ptr<HTTPTransport>& transport() const { return m_transport; }
+    const std::optional<QString>& accessToken() const { return m_accessToken; }
+
+    QCoro::Task<AuthResponse> loginYandex(QString accessToken) const;
+    QCoro::Task<AuthResponse> refresh(QString refreshToken) const;
+    QCoro::Task<User> me() const;
+    QCoro::Task<QList<Folder>> listFolders() const;
+    QCoro::Task<Folder> createFolder(FolderCreateBody body) const;
+    QCoro::Task<Folder> deleteFolder(QString id, QString tasksAction,
+                                     std::optional<QString> moveTo = std::nullopt) const;
+    QCoro::Task<QList<TaskItem>> listTasks(std::optional<QString> folderId = std::nullopt,
+                                           std::optional<TaskStatus> status = std::nullopt) const;
+    QCoro::Task<TaskItem> createTask(TaskCreateBody body) const;
+    QCoro::Task<TaskItem> patchTask(QString id, TaskPatchBody body) const;
+    QCoro::Task<TaskItem> completeTask(QString id) const;
+    QCoro::Task<TaskItem> deleteTask(QString id) const;
+    QCoro::Task<SyncPullResponse> syncPull(std::optional<Instant> since = std::nullopt) const;
+    QCoro::Task<SyncPushResponse> syncPush(SyncPushBody body) const;
+    QCoro::Task<CaptureProcessResponse> createCapture(std::optional<QString> audioBase64,
+                                                      std::optional<QString> mimeType,
+                                                      std::optional<qint64> durationMs) const;
+    QCoro::Task<QList<Capture>> listCaptures() const;
+    QCoro::Task<CaptureWithRuns> getCapture(QString id) const;
+    QCoro::Task<ReprocessResponse> reprocess(QString id,
+                                             std::optional<QString> editedText = std::nullopt) const;
+    QCoro::Task<ApplyResult> assistantAsk(QString text) const;
+
+private:
+    QUrl m_baseURL;
+    std::shared_ptr<HTTPTransport> m_transport;
+    std::optional<QString> m_accessToken;
+};
