@@ -56,8 +56,8 @@ public:
                                                       std::optional<qint64> durationMs) const;
     QCoro::Task<QList<Capture>> listCaptures() const;
     QCoro::Task<CaptureWithRuns> getCapture(QString id) const;
-    QCoro::Task<ReprocessResponse> reprocess(QString id,
-                                             std::optional<QString> editedText = std::nullopt) const;
+    QCoro::Task<ReprocessResponse>
+    reprocess(QString id, std::optional<QString> editedText = std::nullopt) const;
     QCoro::Task<ApplyResult> assistantAsk(QString text) const;
 
 private:

@@ -10,12 +10,14 @@ class APIError : public std::exception {
 public:
     enum class Kind { http, invalidResponse, unauthorized };
 
-    static APIError http(int status, QString body) { return APIError(Kind::http, status, std::move(body)); }
+    static APIError http(int status, QString body) {
+        return APIError(Kind::http, status, std::move(body));
+    }
     static APIError invalidResponse() { return APIError(Kind::invalidResponse, 0, {}); }
     static APIError unauthorized() { return APIError(Kind::unauthorized, 0, {}); }
 
     Kind kind() const { return m_kind; }
-    int status() const { return m_status; } // http only
+    int status() const { return m_status; }        // http only
     const QString& body() const { return m_body; } // http only
     const char* what() const noexcept override;
 

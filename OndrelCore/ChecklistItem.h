@@ -1,6 +1,5 @@
 #pragma once
 
-
 #include <QList>
 #include <QString>
 
@@ -8,8 +7,8 @@
 
 // One entry of a task's checklist.
 struct ChecklistItem {
-    QString id;
-    QString title;
+    QString id{};
+    QString title{};
     bool done = false;
 
     friend bool operator==(const ChecklistItem&, const ChecklistItem&) = default;

@@ -100,7 +100,8 @@ void Codec<Instant>::read(const json::value& value, Instant& out, const CodingPa
     const auto parsed = Instant::fromISO8601(std::string_view(text->data(), text->size()));
     if (!parsed)
         fail(DecodingError::Kind::dataCorrupted, path,
-             QStringLiteral("Некорректная дата: ") + QString::fromUtf8(text->data(), qsizetype(text->size())));
+             QStringLiteral("Некорректная дата: ") +
+                 QString::fromUtf8(text->data(), qsizetype(text->size())));
     out = *parsed;
 }
 
@@ -145,7 +146,7 @@ void Writer::string(QStringView value) {
                 m_out.push_back('\\');
                 m_out.push_back(c);
             } else if (code < 0x20) {
-                const char* shortForm = code == '\n' ? "\\n"
+                const char* shortForm = code == '\n'   ? "\\n"
                                         : code == '\r' ? "\\r"
                                         : code == '\t' ? "\\t"
                                         : code == '\b' ? "\\b"

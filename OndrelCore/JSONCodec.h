@@ -35,8 +35,10 @@ struct CodingPath {
 };
 
 QString render(const CodingPath* path);
-[[noreturn]] void fail(DecodingError::Kind kind, const CodingPath* path, const QString& description);
-[[noreturn]] void typeMismatch(const CodingPath* path, const char* expected, const json::value& got);
+[[noreturn]] void fail(DecodingError::Kind kind, const CodingPath* path,
+                       const QString& description);
+[[noreturn]] void typeMismatch(const CodingPath* path, const char* expected,
+                               const json::value& got);
 json::value parseDocument(QByteArrayView bytes, json::storage_ptr storage);
 
 // Appends compact JSON to a buffer.
@@ -78,7 +80,8 @@ void readValue(const json::value& value, T& out, const CodingPath* path) {
         }
     } else {
         if (value.is_null())
-            fail(DecodingError::Kind::valueNotFound, path, QStringLiteral("Значение отсутствует (null)"));
+            fail(DecodingError::Kind::valueNotFound, path,
+                 QStringLiteral("Значение отсутствует (null)"));
         Codec<T>::read(value, out, path);
     }
 }
@@ -193,7 +196,8 @@ struct Codec<T, std::enable_if_t<boost::describe::has_describe_members<T>::value
                 field.reset();
             } else {
                 fail(DecodingError::Kind::keyNotFound, &child,
-                     QStringLiteral("Нет значения для ключа %1").arg(QLatin1StringView(member.name)));
+                     QStringLiteral("Нет значения для ключа %1")
+                         .arg(QLatin1StringView(member.name)));
             }
         });
     }
