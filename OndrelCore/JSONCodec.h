@@ -19,6 +19,9 @@
 #include <boost/json/value.hpp>
 #include <boost/mp11/algorithm.hpp>
 
+#include <array>
+#include <cstdint>
+
 #include <optional>
 #include <string_view>
 #include <type_traits>
@@ -181,25 +184,61 @@ template <class T>
 struct Codec<T, std::enable_if_t<boost::describe::has_describe_members<T>::value>> {
     using Members = boost::describe::describe_members<T, boost::describe::mod_public>;
 
+    static constexpr std::size_t count = boost::mp11::mp_size<Members>::value;
+    static_assert(count <= 64, "the seen-set is one 64-bit word");
+
+    static constexpr std::array<std::string_view, count> names = [] {
+        std::array<std::string_view, count> result{};
+        std::size_t i = 0;
+        boost::mp11::mp_for_each<Members>([&](auto member) { result[i++] = member.name; });
+        return result;
+    }();
+
+    // Walks the object's members once. Services send keys in declaration order, so the member
+    // after the previous match is tried first; unknown keys are skipped.
     static void read(const json::value& value, T& out, const CodingPath* path) {
         const json::object* object = value.if_object();
         if (!object)
             typeMismatch(path, "объект", value);
-        boost::mp11::mp_for_each<Members>([&](auto member) {
-            auto& field = out.*member.pointer;
+        std::uint64_t seen = 0;
+        std::size_t next = 0;
+        for (const json::key_value_pair& entry : *object) {
+            const std::string_view key(entry.key().data(), entry.key().size());
+            std::size_t index = next < count && names[next] == key ? next : find(key);
+            if (index == count)
+                continue;
+            seen |= std::uint64_t(1) << index;
+            next = index + 1;
+            boost::mp11::mp_with_index<count>(index, [&](auto I) {
+                using Member = boost::mp11::mp_at_c<Members, I>;
+                const CodingPath child{path, Member::name};
+                readValue(entry.value(), out.*Member::pointer, &child);
+            });
+        }
+        if (seen == (count == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << count) - 1))
+            return;
+        boost::mp11::mp_for_each<boost::mp11::mp_iota_c<count>>([&](auto I) {
+            using Member = boost::mp11::mp_at_c<Members, I>;
+            auto& field = out.*Member::pointer;
             using Field = std::remove_cvref_t<decltype(field)>;
-            const CodingPath child{path, member.name};
-            const json::value* found = object->if_contains(member.name);
-            if (found) {
-                readValue(*found, field, &child);
-            } else if constexpr (IsOptional<Field>::value) {
+            if (seen & (std::uint64_t(1) << I))
+                return;
+            if constexpr (IsOptional<Field>::value) {
                 field.reset();
             } else {
+                const CodingPath child{path, Member::name};
                 fail(DecodingError::Kind::keyNotFound, &child,
                      QStringLiteral("Нет значения для ключа %1")
-                         .arg(QLatin1StringView(member.name)));
+                         .arg(QLatin1StringView(Member::name)));
             }
         });
+    }
+
+    static std::size_t find(std::string_view key) {
+        for (std::size_t i = 0; i < count; ++i)
+            if (names[i] == key)
+                return i;
+        return count;
     }
 
     static void write(Writer& writer, const T& value) {
