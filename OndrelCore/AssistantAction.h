@@ -12,3 +12,5 @@ struct AssistantAction {
 
     friend bool operator==(const AssistantAction&, const AssistantAction&) = default;
 };
+
+Q_DECLARE_TYPEINFO(AssistantAction, Q_RELOCATABLE_TYPE);

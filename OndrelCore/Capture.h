@@ -22,3 +22,5 @@ struct Capture {
 
     friend bool operator==(const Capture&, const Capture&) = default;
 };
+
+Q_DECLARE_TYPEINFO(Capture, Q_RELOCATABLE_TYPE);

@@ -13,3 +13,5 @@ struct ChecklistItem {
 
     friend bool operator==(const ChecklistItem&, const ChecklistItem&) = default;
 };
+
+Q_DECLARE_TYPEINFO(ChecklistItem, Q_RELOCATABLE_TYPE);

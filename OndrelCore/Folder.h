@@ -24,3 +24,5 @@ struct Folder {
 
     friend bool operator==(const Folder&, const Folder&) = default;
 };
+
+Q_DECLARE_TYPEINFO(Folder, Q_RELOCATABLE_TYPE);

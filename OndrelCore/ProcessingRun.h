@@ -29,3 +29,5 @@ struct ProcessingRun {
 
     friend bool operator==(const ProcessingRun&, const ProcessingRun&) = default;
 };
+
+Q_DECLARE_TYPEINFO(ProcessingRun, Q_RELOCATABLE_TYPE);

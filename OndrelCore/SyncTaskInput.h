@@ -16,3 +16,5 @@ struct SyncTaskInput {
     std::optional<bool> deleted{};
     QString updatedAt{};
 };
+
+Q_DECLARE_TYPEINFO(SyncTaskInput, Q_RELOCATABLE_TYPE);

@@ -42,3 +42,6 @@ struct TaskItem {
 
     friend bool operator==(const TaskItem&, const TaskItem&) = default;
 };
+
+// Every member is relocatable, so lists may move tasks with memmove when they grow.
+Q_DECLARE_TYPEINFO(TaskItem, Q_RELOCATABLE_TYPE);
