@@ -8,25 +8,25 @@ namespace {
 // Sorting (key, position) pairs and then gathering the tasks once keeps the many-field records
 // out of the sort's swaps.
 template <class Key, class Less>
-QList<TaskItem> sortedBy(const QList<TaskItem>& tasks, Key key, Less less) {
-    using K = decltype(key(tasks.front()));
-    std::vector<std::pair<K, qsizetype>> order;
-    order.reserve(std::size_t(tasks.size()));
-    for (qsizetype i = 0; i < tasks.size(); ++i)
-        order.emplace_back(key(tasks[i]), i);
+QList<TaskItem> sortedBy(std::span<const TaskItem* const> tasks, Key key, Less less) {
+    using K = decltype(key(*tasks.front()));
+    std::vector<std::pair<K, const TaskItem*>> order;
+    order.reserve(tasks.size());
+    for (const TaskItem* task : tasks)
+        order.emplace_back(key(*task), task);
     std::stable_sort(order.begin(), order.end(),
                      [&](const auto& a, const auto& b) { return less(a.first, b.first); });
     QList<TaskItem> result;
-    result.reserve(tasks.size());
+    result.reserve(qsizetype(order.size()));
     for (const auto& entry : order)
-        result.append(tasks[entry.second]);
+        result.append(*entry.second);
     return result;
 }
 
 } // namespace
 
-QList<TaskItem> sortTasks(const QList<TaskItem>& tasks, TaskSort sort) {
-    if (tasks.isEmpty())
+QList<TaskItem> sortTasks(std::span<const TaskItem* const> tasks, TaskSort sort) {
+    if (tasks.empty())
         return {};
     switch (sort) {
     case TaskSort::createdDesc:
@@ -41,7 +41,18 @@ QList<TaskItem> sortTasks(const QList<TaskItem>& tasks, TaskSort sort) {
                 return a && (!b || *a < *b);
             });
     }
-    return tasks;
+    QList<TaskItem> unsorted; // not a TaskSort value: leave the order alone
+    for (const TaskItem* task : tasks)
+        unsorted.append(*task);
+    return unsorted;
+}
+
+QList<TaskItem> sortTasks(const QList<TaskItem>& tasks, TaskSort sort) {
+    std::vector<const TaskItem*> borrowed;
+    borrowed.reserve(std::size_t(tasks.size()));
+    for (const TaskItem& task : tasks)
+        borrowed.push_back(&task);
+    return sortTasks(std::span<const TaskItem* const>(borrowed), sort);
 }
 
 std::unordered_map<std::optional<QString>, QList<TaskItem>>
