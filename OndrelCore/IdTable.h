@@ -20,16 +20,24 @@ public:
         m_index.reserve(size);
     }
 
-    // Inserts the record, or replaces the whole record stored under the same id.
-    void upsert(Record record) {
+    // Inserts the record, or replaces the whole record stored under the same id after showing
+    // `beforeReplace` its position, the old and the new record. Returns the position.
+    template <class BeforeReplace>
+    qsizetype upsert(Record record, BeforeReplace&& beforeReplace) {
         const qsizetype known = m_index.size();
         qsizetype& slot = m_index[record.id]; // one lookup for both cases
         if (m_index.size() == known) {
+            beforeReplace(slot, std::as_const(m_records[slot]), std::as_const(record));
             m_records[slot] = std::move(record);
-            return;
+            return slot;
         }
         slot = m_records.size();
         m_records.append(std::move(record));
+        return slot;
+    }
+
+    qsizetype upsert(Record record) {
+        return upsert(std::move(record), [](qsizetype, const Record&, const Record&) {});
     }
 
     const Record* find(const QString& id) const {

@@ -43,6 +43,12 @@ public:
     QHash<QString, TaskItem> tasksById() const { return m_tasks.toHash(); }
 
 private:
+    QList<qsizetype>& positionsIn(const std::optional<QString>& folderId);
+
     IdTable<Folder> m_folders;
     IdTable<TaskItem> m_tasks;
+    // Positions in m_tasks by the task's folder id, ascending, tombstones included: a folder's
+    // listing reads only its own tasks, in the order first seen.
+    QHash<QString, QList<qsizetype>> m_taskPositionsByFolder;
+    QList<qsizetype> m_folderlessTaskPositions;
 };

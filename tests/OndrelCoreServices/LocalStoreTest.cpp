@@ -137,3 +137,29 @@ TEST(LocalStore, isAValue) {
 }
 
 } // namespace
+
+namespace {
+
+TaskItem inFolder(const char* id, std::optional<QString> folderId) {
+    return makeTask(id, std::move(folderId), day(3));
+}
+
+// Moves between folders, into and out of "no folder"; ties keep the order first seen.
+TEST(LocalStore, followsTasksAcrossFolders) {
+    LocalStore store({}, {inFolder("a", inbox), inFolder("b", work), inFolder("c", inbox),
+                          inFolder("d", std::nullopt), inFolder("e", work)});
+    store.upsert(inFolder("e", inbox));
+    store.upsert(inFolder("a", work));
+    store.applyPull(
+        {.folders = {},
+         .tasks = {inFolder("d", inbox), inFolder("c", std::nullopt), inFolder("f", inbox)},
+         .serverTime = {}});
+    EXPECT_EQ(idsOf(store.tasks(inbox, TaskSort::createdDesc)), QStringList({"d", "e", "f"}));
+    EXPECT_EQ(idsOf(store.tasks(work, TaskSort::dueAsc)), QStringList({"a", "b"}));
+    EXPECT_EQ(idsOf(store.tasks(std::nullopt, TaskSort::createdDesc)),
+              QStringList({"a", "b", "c", "d", "e", "f"}));
+    store.upsert(inFolder("a", work)); // unchanged folder: listed once
+    EXPECT_EQ(idsOf(store.tasks(work, TaskSort::createdDesc)), QStringList({"a", "b"}));
+}
+
+} // namespace
