@@ -2,8 +2,8 @@
 #include "OndrelCore/MockCalendarService.h"
 #include "OndrelCore/ReminderDate.h"
 
-#include "Await.h"
 #include "Records.h"
+#include "support/AwaitTask.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ struct Fixture : testing::Test {
 TEST_F(Fixture, copiesTheTaskIntoTheRequest) {
     TaskItem task = deadlineTask();
     task.recurrence = QStringLiteral("FREQ=WEEKLY;BYDAY=MO");
-    EXPECT_EQ(await(scheduler.scheduleIfNeeded(task)), QStringLiteral("evt-1"));
+    EXPECT_EQ(awaitTask(scheduler.scheduleIfNeeded(task)), QStringLiteral("evt-1"));
     ASSERT_EQ(calendar->added().size(), 1);
     EXPECT_EQ(calendar->added().front(),
               (ReminderRequest{
@@ -47,7 +47,7 @@ TEST_F(Fixture, keepsTheReminderWhenTheRuleDoesNotParse) {
     task.recurrence = QStringLiteral("FREQ=FORTNIGHTLY");
     task.body.reset();
     task.reminderLead.reset();
-    EXPECT_EQ(await(scheduler.scheduleIfNeeded(task)), QStringLiteral("evt-1"));
+    EXPECT_EQ(awaitTask(scheduler.scheduleIfNeeded(task)), QStringLiteral("evt-1"));
     ASSERT_EQ(calendar->added().size(), 1);
     const ReminderRequest& request = calendar->added().front();
     EXPECT_EQ(request.recurrence, std::nullopt);
@@ -60,16 +60,16 @@ TEST_F(Fixture, skipsTasksWithoutADeadline) {
     flaggedButUndated.dueDate.reset();
     TaskItem datedButUnflagged = deadlineTask();
     datedButUnflagged.hasDeadline = false;
-    EXPECT_EQ(await(scheduler.scheduleIfNeeded(flaggedButUndated)), std::nullopt);
-    EXPECT_EQ(await(scheduler.scheduleIfNeeded(datedButUnflagged)), std::nullopt);
+    EXPECT_EQ(awaitTask(scheduler.scheduleIfNeeded(flaggedButUndated)), std::nullopt);
+    EXPECT_EQ(awaitTask(scheduler.scheduleIfNeeded(datedButUnflagged)), std::nullopt);
     EXPECT_TRUE(calendar->added().isEmpty());
 }
 
 TEST_F(Fixture, mockRepeatsItsIdentifierUntilChanged) {
-    EXPECT_EQ(await(scheduler.scheduleIfNeeded(deadlineTask())), QStringLiteral("evt-1"));
-    EXPECT_EQ(await(scheduler.scheduleIfNeeded(deadlineTask())), QStringLiteral("evt-1"));
+    EXPECT_EQ(awaitTask(scheduler.scheduleIfNeeded(deadlineTask())), QStringLiteral("evt-1"));
+    EXPECT_EQ(awaitTask(scheduler.scheduleIfNeeded(deadlineTask())), QStringLiteral("evt-1"));
     calendar->setNextIdentifier(QStringLiteral("evt-7"));
-    EXPECT_EQ(await(scheduler.scheduleIfNeeded(deadlineTask())), QStringLiteral("evt-7"));
+    EXPECT_EQ(awaitTask(scheduler.scheduleIfNeeded(deadlineTask())), QStringLiteral("evt-7"));
     EXPECT_EQ(calendar->added().size(), 3);
     EXPECT_EQ(calendar->nextIdentifier(), QStringLiteral("evt-7"));
 }
@@ -84,14 +84,14 @@ public:
 
 TEST(ReminderScheduler, passesTheCalendarsErrorOn) {
     ReminderScheduler scheduler(std::make_shared<FailingCalendar>());
-    EXPECT_THROW(await(scheduler.scheduleIfNeeded(deadlineTask())), std::runtime_error);
+    EXPECT_THROW(awaitTask(scheduler.scheduleIfNeeded(deadlineTask())), std::runtime_error);
 }
 
 // The scheduler may be a temporary; the calendar it holds must outlive the call.
 TEST(ReminderScheduler, worksFromATemporary) {
     auto calendar = std::make_shared<MockCalendarService>();
     auto pending = ReminderScheduler(calendar).scheduleIfNeeded(deadlineTask());
-    EXPECT_EQ(await(std::move(pending)), QStringLiteral("evt-1"));
+    EXPECT_EQ(awaitTask(std::move(pending)), QStringLiteral("evt-1"));
 }
 
 struct LeadCase {
