@@ -189,10 +189,13 @@ private:
             use(first);
             return m_words[first].text;
         }
-        const QString name = rest();
-        for (qsizetype k = first; k < size(); ++k)
+        QStringList name;
+        for (qsizetype k = first; k < size(); ++k) {
+            if (!m_words[k].used)
+                name.append(m_words[k].text);
             use(k);
-        return name;
+        }
+        return name.join(u' ');
     }
 
     void usePreposition(qsizetype i) {

@@ -22,16 +22,20 @@ public:
 
     // Changes nest: only the outermost one saves, and a failure anywhere undoes all of it.
     template <class Operation>
-    auto change(Operation operation) {
+    auto change(Operation operation) -> decltype(operation()) {
         if (m_depth > 0)
             return operation();
         const ServiceState before = m_state;
         ++m_depth;
         try {
-            auto result = operation();
-            --m_depth;
-            persist();
-            return result;
+            if constexpr (std::is_void_v<decltype(operation())>) {
+                operation();
+                finish();
+            } else {
+                auto result = operation();
+                finish();
+                return result;
+            }
         } catch (...) {
             m_depth = 0;
             m_state = before;
@@ -55,6 +59,10 @@ public:
     Folder* inbox(const QString& userId);
 
 private:
+    void finish() {
+        --m_depth;
+        persist();
+    }
     void persist();
 
     std::optional<StateFile> m_file;
