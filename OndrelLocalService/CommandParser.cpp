@@ -35,6 +35,8 @@ const Words queryStarts{u"что", u"какие", u"какая", u"покажи"
 const Words highMarkers{u"важно",  u"важная",  u"важной",  u"важную",  u"важное",
                         u"срочно", u"срочная", u"срочной", u"срочную", u"срочное"};
 const Words lowMarkers{u"неважно", u"неважная", u"неважной", u"неважную", u"несрочно"};
+constexpr int maxDaysAhead = 3650;
+
 const Words datePrepositions{u"на", u"в", u"во", u"к", u"до"};
 
 struct Word {
@@ -238,6 +240,8 @@ private:
             return false;
         qsizetype unit = i + 1;
         int count = smallNumber(norm(unit));
+        if (count > maxDaysAhead)
+            return false;
         if (count > 0)
             ++unit;
         else

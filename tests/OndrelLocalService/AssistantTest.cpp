@@ -2,6 +2,7 @@
 #include "OndrelLocalService/DemoSeed.h"
 #include "QtPrinters.h"
 
+#include <QRandomGenerator>
 #include <QTimeZone>
 
 #include <gtest/gtest.h>
@@ -160,6 +161,33 @@ TEST_F(AssistantTest, EveryChangeMovesTheSyncStampForward) {
     const TaskItem completed = say("выполнил купить молоко").tasks.first();
     EXPECT_GT(completed.serverUpdatedAt, created.serverUpdatedAt);
     EXPECT_GT(completed.updatedAt, created.updatedAt);
+}
+
+} // namespace
+
+namespace {
+
+// Random sentences from the parser's own vocabulary and some noise: whatever comes in, the
+// assistant answers, and a question never changes anything.
+TEST_F(AssistantTest, SurvivesArbitraryText) {
+    const QStringList vocabulary =
+        QStringLiteral(
+            "добавь удали выполнил отметь перенеси создай папку папке задачу в во на через 3 "
+            "2000000000 дней неделю завтра сегодня пятницу следующий 25:99 15:00 в 7 вечера часов "
+            "важно не срочно что какие у меня ? , «» - 0 молоко Работа \u0000 \U0001F600")
+            .split(u' ');
+    QRandomGenerator random(20260610);
+    for (int round = 0; round < 1500; ++round) {
+        QStringList words;
+        const int length = random.bounded(0, 9);
+        for (int i = 0; i < length; ++i)
+            words.append(vocabulary[random.bounded(vocabulary.size())]);
+        const QString text = words.join(u' ');
+        const ApplyResult result = assistant.apply(user, text, SourceKind::text);
+        EXPECT_FALSE(result.answer.isEmpty()) << text.toStdString();
+        for (const TaskItem& task : result.tasks)
+            EXPECT_FALSE(task.title.trimmed().isEmpty()) << text.toStdString();
+    }
 }
 
 } // namespace
