@@ -102,14 +102,19 @@ QCoro::Task<Result> APIClient::request(APIClient client, QByteArray method, QStr
     if (auth && client.m_accessToken)
         request.headers.emplaceBack("Authorization", bearer(*client.m_accessToken));
 
-    HTTPResponse response = co_await client.m_transport->send(std::move(request));
+    auto sending = client.m_transport->send(std::move(request));
+    HTTPResponse response = co_await std::move(sending);
     if (response.statusCode == 401)
         throw APIError::unauthorized();
     if (response.statusCode < 200 || response.statusCode > 299)
         throw APIError::http(response.statusCode, QString::fromUtf8(response.body));
 
-    Decoded<Result> decoded = co_await QtConcurrent::run(
-        [body = std::move(response.body)] { return decodeBody<Result>(body); });
+    // GCC 12 copies temporaries of a co_await operand bitwise, so a temporary with a heap
+    // member (this lambda's capture, the request's argument temporaries) is freed twice; every
+    // awaited operation is therefore built into a named variable first.
+    auto decode = [body = std::move(response.body)] { return decodeBody<Result>(body); };
+    QFuture<Decoded<Result>> future = QtConcurrent::run(std::move(decode));
+    Decoded<Result> decoded = co_await future;
     if (decoded.error)
         std::rethrow_exception(decoded.error);
     co_return std::move(*decoded.value);
@@ -119,27 +124,30 @@ QCoro::Task<Result> APIClient::request(APIClient client, QByteArray method, QStr
 // hands request() a copy of the client before its first suspension.
 
 QCoro::Task<AuthResponse> APIClient::loginYandex(QString accessToken) const {
-    co_return co_await request<AuthResponse>(*this, "POST", QStringLiteral("/auth/yandex"), {},
-                                             encode(YandexLoginBody{accessToken}), false);
+    auto task = request<AuthResponse>(*this, "POST", QStringLiteral("/auth/yandex"), {},
+                                      encode(YandexLoginBody{accessToken}), false);
+    co_return co_await std::move(task);
 }
 
 QCoro::Task<AuthResponse> APIClient::refresh(QString refreshToken) const {
-    co_return co_await request<AuthResponse>(*this, "POST", QStringLiteral("/auth/refresh"), {},
-                                             encode(RefreshBody{refreshToken}), false);
+    auto task = request<AuthResponse>(*this, "POST", QStringLiteral("/auth/refresh"), {},
+                                      encode(RefreshBody{refreshToken}), false);
+    co_return co_await std::move(task);
 }
 
 QCoro::Task<User> APIClient::me() const {
-    co_return co_await request<User>(*this, "GET", QStringLiteral("/auth/me"), {}, {}, true);
+    auto task = request<User>(*this, "GET", QStringLiteral("/auth/me"), {}, {}, true);
+    co_return co_await std::move(task);
 }
 
 QCoro::Task<QList<Folder>> APIClient::listFolders() const {
-    co_return co_await request<QList<Folder>>(*this, "GET", QStringLiteral("/folders"), {}, {},
-                                              true);
+    auto task = request<QList<Folder>>(*this, "GET", QStringLiteral("/folders"), {}, {}, true);
+    co_return co_await std::move(task);
 }
 
 QCoro::Task<Folder> APIClient::createFolder(FolderCreateBody body) const {
-    co_return co_await request<Folder>(*this, "POST", QStringLiteral("/folders"), {}, encode(body),
-                                       true);
+    auto task = request<Folder>(*this, "POST", QStringLiteral("/folders"), {}, encode(body), true);
+    co_return co_await std::move(task);
 }
 
 QCoro::Task<Folder> APIClient::deleteFolder(QString id, QString tasksAction,
@@ -147,8 +155,9 @@ QCoro::Task<Folder> APIClient::deleteFolder(QString id, QString tasksAction,
     QueryItems query{{QStringLiteral("tasks"), tasksAction}};
     if (tasksAction == u"move" && moveTo)
         query.emplaceBack(QStringLiteral("to"), *moveTo);
-    co_return co_await request<Folder>(
-        *this, "DELETE", QStringLiteral("/folders/") + pathSegment(id), query, {}, true);
+    auto task = request<Folder>(*this, "DELETE", QStringLiteral("/folders/") + pathSegment(id),
+                                query, {}, true);
+    co_return co_await std::move(task);
 }
 
 QCoro::Task<QList<TaskItem>> APIClient::listTasks(std::optional<QString> folderId,
@@ -158,29 +167,32 @@ QCoro::Task<QList<TaskItem>> APIClient::listTasks(std::optional<QString> folderI
         query.emplaceBack(QStringLiteral("folderId"), *folderId);
     if (status)
         query.emplaceBack(QStringLiteral("status"), rawValue(*status));
-    co_return co_await request<QList<TaskItem>>(*this, "GET", QStringLiteral("/tasks"), query, {},
-                                                true);
+    auto task = request<QList<TaskItem>>(*this, "GET", QStringLiteral("/tasks"), query, {}, true);
+    co_return co_await std::move(task);
 }
 
 QCoro::Task<TaskItem> APIClient::createTask(TaskCreateBody body) const {
-    co_return co_await request<TaskItem>(*this, "POST", QStringLiteral("/tasks"), {}, encode(body),
-                                         true);
+    auto task = request<TaskItem>(*this, "POST", QStringLiteral("/tasks"), {}, encode(body), true);
+    co_return co_await std::move(task);
 }
 
 QCoro::Task<TaskItem> APIClient::patchTask(QString id, TaskPatchBody body) const {
-    co_return co_await request<TaskItem>(
-        *this, "PATCH", QStringLiteral("/tasks/") + pathSegment(id), {}, encode(body), true);
+    auto task = request<TaskItem>(*this, "PATCH", QStringLiteral("/tasks/") + pathSegment(id), {},
+                                  encode(body), true);
+    co_return co_await std::move(task);
 }
 
 QCoro::Task<TaskItem> APIClient::completeTask(QString id) const {
-    co_return co_await request<TaskItem>(
+    auto task = request<TaskItem>(
         *this, "POST", QStringLiteral("/tasks/") + pathSegment(id) + QStringLiteral("/complete"),
         {}, {}, true);
+    co_return co_await std::move(task);
 }
 
 QCoro::Task<TaskItem> APIClient::deleteTask(QString id) const {
-    co_return co_await request<TaskItem>(*this, "DELETE",
-                                         QStringLiteral("/tasks/") + pathSegment(id), {}, {}, true);
+    auto task = request<TaskItem>(*this, "DELETE", QStringLiteral("/tasks/") + pathSegment(id), {},
+                                  {}, true);
+    co_return co_await std::move(task);
 }
 
 QCoro::Task<SyncPullResponse> APIClient::syncPull(std::optional<Instant> since) const {
@@ -188,42 +200,47 @@ QCoro::Task<SyncPullResponse> APIClient::syncPull(std::optional<Instant> since) 
     if (since)
         query.emplaceBack(QStringLiteral("since"),
                           QString::fromStdString(since->toISO8601Seconds()));
-    co_return co_await request<SyncPullResponse>(*this, "GET", QStringLiteral("/sync"), query, {},
-                                                 true);
+    auto task = request<SyncPullResponse>(*this, "GET", QStringLiteral("/sync"), query, {}, true);
+    co_return co_await std::move(task);
 }
 
 QCoro::Task<SyncPushResponse> APIClient::syncPush(SyncPushBody body) const {
-    co_return co_await request<SyncPushResponse>(*this, "POST", QStringLiteral("/sync"), {},
-                                                 encode(body), true);
+    auto task =
+        request<SyncPushResponse>(*this, "POST", QStringLiteral("/sync"), {}, encode(body), true);
+    co_return co_await std::move(task);
 }
 
 QCoro::Task<CaptureProcessResponse>
 APIClient::createCapture(std::optional<QString> audioBase64, std::optional<QString> mimeType,
                          std::optional<qint64> durationMs) const {
     const CaptureBody body{std::move(audioBase64), std::move(mimeType), durationMs};
-    co_return co_await request<CaptureProcessResponse>(*this, "POST", QStringLiteral("/captures"),
-                                                       {}, encode(body), true);
+    auto task = request<CaptureProcessResponse>(*this, "POST", QStringLiteral("/captures"), {},
+                                                encode(body), true);
+    co_return co_await std::move(task);
 }
 
 QCoro::Task<QList<Capture>> APIClient::listCaptures() const {
-    co_return co_await request<QList<Capture>>(*this, "GET", QStringLiteral("/captures"), {}, {},
-                                               true);
+    auto task = request<QList<Capture>>(*this, "GET", QStringLiteral("/captures"), {}, {}, true);
+    co_return co_await std::move(task);
 }
 
 QCoro::Task<CaptureWithRuns> APIClient::getCapture(QString id) const {
-    co_return co_await request<CaptureWithRuns>(
+    auto task = request<CaptureWithRuns>(
         *this, "GET", QStringLiteral("/captures/") + pathSegment(id), {}, {}, true);
+    co_return co_await std::move(task);
 }
 
 QCoro::Task<ReprocessResponse> APIClient::reprocess(QString id,
                                                     std::optional<QString> editedText) const {
-    co_return co_await request<ReprocessResponse>(
-        *this, "POST",
-        QStringLiteral("/captures/") + pathSegment(id) + QStringLiteral("/reprocess"), {},
-        encode(ReprocessBody{std::move(editedText)}), true);
+    auto task = request<ReprocessResponse>(*this, "POST",
+                                           QStringLiteral("/captures/") + pathSegment(id) +
+                                               QStringLiteral("/reprocess"),
+                                           {}, encode(ReprocessBody{std::move(editedText)}), true);
+    co_return co_await std::move(task);
 }
 
 QCoro::Task<ApplyResult> APIClient::assistantAsk(QString text) const {
-    co_return co_await request<ApplyResult>(*this, "POST", QStringLiteral("/assistant"), {},
-                                            encode(AssistantBody{std::move(text)}), true);
+    auto task = request<ApplyResult>(*this, "POST", QStringLiteral("/assistant"), {},
+                                     encode(AssistantBody{std::move(text)}), true);
+    co_return co_await std::move(task);
 }
