@@ -51,6 +51,7 @@ public:
     Instant serverTime();
 
     Folder* folder(const QString& userId, const QString& id);
+    const Folder* folder(const QString& userId, const QString& id) const;
     TaskItem* task(const QString& userId, const QString& id);
     Capture* capture(const QString& userId, const QString& id);
     ProcessingRun* run(const QString& id);
