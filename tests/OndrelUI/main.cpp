@@ -1,0 +1,12 @@
+#include <QGuiApplication>
+
+#include <gtest/gtest.h>
+
+// UI tests need a GUI application (headless by default) for the event loop, QML and models.
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
