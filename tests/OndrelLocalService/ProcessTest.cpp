@@ -76,6 +76,7 @@ TEST_F(ServiceProcess, RefusesBadOptionsAndABusyPort) {
     for (const QStringList& arguments :
          {QStringList{QStringLiteral("--port"), QStringLiteral("70000")},
           QStringList{QStringLiteral("--access-ttl"), QStringLiteral("-5")},
+          QStringList{QStringLiteral("--refresh-ttl"), QStringLiteral("0")},
           QStringList{QStringLiteral("extra")}}) {
         QProcess bad;
         bad.start(QStringLiteral(ONDREL_SERVICE_BINARY), arguments);
