@@ -57,9 +57,10 @@ TEST_F(DataFile, RestartKeepsEverything) {
     EXPECT_EQ(reopened.state().accessTokens.size(), 1); // sessions survive a restart too
 }
 
-TEST_F(DataFile, ANewFileIsCreatedAtStart) {
-    ServiceStore store{StateFile(path())};
-    EXPECT_TRUE(QFile::exists(path()));
+TEST_F(DataFile, ANewFileIsCreatedAtStartWithItsFolders) {
+    const QString nested = dir.filePath(QStringLiteral("a/b/state.json"));
+    ServiceStore store{StateFile(nested)};
+    EXPECT_TRUE(QFile::exists(nested));
 }
 
 TEST_F(DataFile, ACorruptFileIsAnErrorAndIsLeftAlone) {
@@ -86,6 +87,9 @@ TEST_F(DataFile, AChangeThatCannotBeSavedIsUndone) {
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("gone")));
     ServiceStore store{StateFile(nested)};
     ASSERT_TRUE(QDir(dir.filePath(QStringLiteral("gone"))).removeRecursively());
+    QFile blocker(dir.filePath(QStringLiteral("gone"))); // a file where the folder was
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
     const ServiceState before = store.state();
     try {
         AuthService(store, {}).signInDemo();
