@@ -28,7 +28,7 @@ protected:
         request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                              QNetworkRequest::ManualRedirectPolicy);
         if (withToken && !token.isEmpty())
-            request.setRawHeader("Authorization", "Bearer " + token);
+            request.setRawHeader("Authorization", scheme + token);
         if (!body.isEmpty())
             request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
         QNetworkReply* reply = network.sendCustomRequest(request, method, body);
@@ -58,6 +58,7 @@ protected:
     LoopbackService service{
         ServiceRouter::Settings{.auth = {.accessTTL = std::chrono::seconds(60)}}};
     QNetworkAccessManager network;
+    QByteArray scheme = "Bearer ";
     QByteArray token;
     QByteArray refresh;
 };
@@ -156,6 +157,11 @@ TEST_F(HttpTest, AccessNeedsALiveTokenAndRefreshRotatesThePair) {
     EXPECT_EQ(call("GET", QStringLiteral("/auth/me")).status, 401);
     token = good;
     EXPECT_EQ(call("GET", QStringLiteral("/auth/me")).status, 200);
+    scheme = "bearer "; // the scheme's case does not matter
+    EXPECT_EQ(call("GET", QStringLiteral("/auth/me")).status, 200);
+    scheme = "Basic ";
+    EXPECT_EQ(call("GET", QStringLiteral("/auth/me")).status, 401);
+    scheme = "Bearer ";
 
     service.advance(std::chrono::seconds(61));
     const Answer expired = call("GET", QStringLiteral("/folders"));
