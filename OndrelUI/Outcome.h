@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QCoroTask>
+
+#include <exception>
+#include <optional>
+
+// What a service call ended with: its value, or the failure it threw. View-model actions await
+// calls through outcomeOf so that no failure escapes them and no handler needs a co_await.
+template <class T>
+struct Outcome {
+    std::optional<T> value;
+    std::exception_ptr error; // set exactly when `value` is absent
+};
+
+template <class T>
+QCoro::Task<Outcome<T>> outcomeOf(QCoro::Task<T> task) {
+    try {
+        co_return Outcome<T>{co_await std::move(task), nullptr};
+    } catch (...) {
+        co_return Outcome<T>{std::nullopt, std::current_exception()};
+    }
+}
