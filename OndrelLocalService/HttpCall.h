@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QUrlQuery>
+
+// One request as the router sees it, independent of the HTTP server that received it.
+struct HttpCall {
+    QByteArray method; // "GET", "POST", ...
+    QString path;      // percent-encoded, as it arrived
+    QUrlQuery query;
+    QByteArray authorization;
+    QByteArray body;
+};

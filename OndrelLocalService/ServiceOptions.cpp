@@ -1,0 +1,63 @@
+#include "OndrelLocalService/ServiceOptions.h"
+
+#include <QCommandLineParser>
+
+#include <stdexcept>
+
+namespace {
+qint64 positiveNumber(const QCommandLineParser& parser, const QString& name, qint64 maximum) {
+    bool ok = false;
+    const qint64 value = parser.value(name).toLongLong(&ok);
+    if (!ok || value < 0 || value > maximum)
+        throw std::invalid_argument(
+            QStringLiteral("--%1: expected a whole number from 0 to %2, got '%3'")
+                .arg(name)
+                .arg(maximum)
+                .arg(parser.value(name))
+                .toStdString());
+    return value;
+}
+} // namespace
+
+ServiceOptions ServiceOptions::parse(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("A stand-in for the Ondrel task service, listening on 127.0.0.1."));
+    parser.addHelpOption();
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("Port to listen on; 0 picks a free one."),
+                                  QStringLiteral("PORT"), QStringLiteral("8765"));
+    const QCommandLineOption data(QStringLiteral("data"),
+                                  QStringLiteral("Keep the whole state in this JSON file "
+                                                 "(default: in memory only)."),
+                                  QStringLiteral("FILE"));
+    const QCommandLineOption accessTTL(QStringLiteral("access-ttl"),
+                                       QStringLiteral("Lifetime of access tokens in seconds."),
+                                       QStringLiteral("SECONDS"), QStringLiteral("900"));
+    const QCommandLineOption refreshTTL(QStringLiteral("refresh-ttl"),
+                                        QStringLiteral("Lifetime of refresh tokens in seconds."),
+                                        QStringLiteral("SECONDS"), QStringLiteral("2592000"));
+    const QCommandLineOption autoApprove(
+        QStringLiteral("auto-approve"),
+        QStringLiteral("The sign-in page signs the demo user in at once, without a button."));
+    const QCommandLineOption noSeed(QStringLiteral("no-seed"),
+                                    QStringLiteral("New accounts start with the inbox only."));
+    parser.addOptions({port, data, accessTTL, refreshTTL, autoApprove, noSeed});
+    parser.process(arguments);
+    if (!parser.positionalArguments().isEmpty())
+        throw std::invalid_argument("unexpected argument: " +
+                                    parser.positionalArguments().first().toStdString());
+
+    constexpr qint64 tenYears = 10LL * 365 * 24 * 3600;
+    ServiceOptions options;
+    options.port = quint16(positiveNumber(parser, QStringLiteral("port"), 65535));
+    if (parser.isSet(data))
+        options.dataFile = parser.value(data);
+    options.settings.auth.accessTTL =
+        std::chrono::seconds(positiveNumber(parser, QStringLiteral("access-ttl"), tenYears));
+    options.settings.auth.refreshTTL =
+        std::chrono::seconds(positiveNumber(parser, QStringLiteral("refresh-ttl"), tenYears));
+    options.settings.auth.seed = !parser.isSet(noSeed);
+    options.settings.autoApprove = parser.isSet(autoApprove);
+    return options;
+}
