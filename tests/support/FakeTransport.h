@@ -1,0 +1,43 @@
+#pragma once
+
+#include "OndrelCore/HTTPTransport.h"
+
+#include <QList>
+
+#include <coroutine>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <variant>
+
+// A scripted HTTPTransport for tests. Answers come from the FIFO first, then from the handler;
+// with neither, send() fails with std::logic_error so a missing script shows up as a test
+// failure rather than a hang. Every answer arrives on a later event-loop turn, so callers really
+// suspend, as they do on the network. Single-threaded: use it on the thread that awaits it.
+class FakeTransport : public HTTPTransport {
+public:
+    using Handler = std::function<HTTPResponse(const HTTPRequest&)>; // may throw
+
+    void enqueue(int status, QByteArray body);   // scripted answers, FIFO
+    void enqueueError(std::exception_ptr error); // a scripted failure (e.g. TransportError)
+    void setHandler(Handler handler);            // answers when the FIFO is empty
+    // While held, send() records its request and then waits; release() (or setHeld(false))
+    // ends the hold and lets every waiting send() answer.
+    void setHeld(bool held);
+    void release();
+    const QList<HTTPRequest>& requests() const; // every request, in order of send()
+
+    QCoro::Task<HTTPResponse> send(HTTPRequest request) override;
+
+private:
+    struct HoldAwaiter;
+    using Answer = std::variant<HTTPResponse, std::exception_ptr>;
+
+    HTTPResponse answer(const HTTPRequest& request);
+
+    std::deque<Answer> m_script;
+    Handler m_handler;
+    QList<HTTPRequest> m_requests;
+    bool m_held = false;
+    std::vector<std::coroutine_handle<>> m_waiting;
+};
