@@ -18,10 +18,12 @@
 #include "OndrelCore/User.h"
 
 #include <QCoroTask>
+#include <QList>
 #include <QUrl>
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 // The service's whole vocabulary: one operation per endpoint. A cheap value; each operation
 // copies what it needs, so a client may be a temporary. 2xx bodies are decoded off the GUI
@@ -56,11 +58,20 @@ public:
                                                       std::optional<qint64> durationMs) const;
     QCoro::Task<QList<Capture>> listCaptures() const;
     QCoro::Task<CaptureWithRuns> getCapture(QString id) const;
-    QCoro::Task<ReprocessResponse> reprocess(QString id,
-                                             std::optional<QString> editedText = std::nullopt) const;
+    QCoro::Task<ReprocessResponse>
+    reprocess(QString id, std::optional<QString> editedText = std::nullopt) const;
     QCoro::Task<ApplyResult> assistantAsk(QString text) const;
 
 private:
+    using QueryItems = QList<std::pair<QString, QString>>;
+
+    // Builds the request from a copy of the client's fields, sends it, classifies the status
+    // and decodes a 2xx body as Result on a worker thread. Static so that nothing refers back
+    // to a client that may already be gone when the coroutine resumes.
+    template <class Result>
+    static QCoro::Task<Result> request(APIClient client, QByteArray method, QString path,
+                                       QueryItems query, std::optional<QByteArray> body, bool auth);
+
     QUrl m_baseURL;
     std::shared_ptr<HTTPTransport> m_transport;
     std::optional<QString> m_accessToken;

@@ -10,12 +10,14 @@ class APIError : public std::exception {
 public:
     enum class Kind { http, invalidResponse, unauthorized };
 
-    static APIError http(int status, QString body) { return APIError(Kind::http, status, std::move(body)); }
+    static APIError http(int status, QString body) {
+        return APIError(Kind::http, status, std::move(body));
+    }
     static APIError invalidResponse() { return APIError(Kind::invalidResponse, 0, {}); }
     static APIError unauthorized() { return APIError(Kind::unauthorized, 0, {}); }
 
     Kind kind() const { return m_kind; }
-    int status() const { return m_status; } // http only
+    int status() const { return m_status; }        // http only
     const QString& body() const { return m_body; } // http only
     const char* what() const noexcept override;
 
@@ -24,11 +26,10 @@ public:
     }
 
 private:
-    APIError(Kind kind, int status, QString body)
-        : m_kind(kind), m_status(status), m_body(std::move(body)) {}
+    APIError(Kind kind, int status, QString body);
 
     Kind m_kind;
     int m_status;
     QString m_body;
-    mutable QByteArray m_what;
+    QByteArray m_what; // made once, so what() stays noexcept and thread-safe
 };

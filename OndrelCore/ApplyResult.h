@@ -1,8 +1,8 @@
 #pragma once
 
+#include "OndrelCore/AssistantAction.h"
 #include "OndrelCore/Intent.h"
 #include "OndrelCore/RunStatus.h"
-#include "OndrelCore/AssistantAction.h"
 #include "OndrelCore/TaskItem.h"
 
 #include <QList>
@@ -13,15 +13,15 @@
 // The AI's result for one capture or question.
 struct ApplyResult {
     Intent intent = Intent::captureNew;
-    QString transcript;
+    QString transcript{};
     double confidence = 0;
     RunStatus status = RunStatus::success;
-    QString answer;
-    QList<AssistantAction> actions;
+    QString answer{};
+    QList<AssistantAction> actions{};
     bool needsClarification = false;
-    std::optional<QString> clarificationQuestion;
-    QList<TaskItem> tasks;
-    QList<TaskItem> queryResults;
+    std::optional<QString> clarificationQuestion{};
+    QList<TaskItem> tasks{};
+    QList<TaskItem> queryResults{};
 
     friend bool operator==(const ApplyResult&, const ApplyResult&) = default;
 };

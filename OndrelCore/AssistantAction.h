@@ -1,6 +1,5 @@
 #pragma once
 
-
 #include <QList>
 #include <QString>
 
@@ -8,8 +7,10 @@
 
 // One thing the AI did; the type is free text.
 struct AssistantAction {
-    QString type;
-    std::optional<QString> taskId;
+    QString type{};
+    std::optional<QString> taskId{};
 
     friend bool operator==(const AssistantAction&, const AssistantAction&) = default;
 };
+
+Q_DECLARE_TYPEINFO(AssistantAction, Q_RELOCATABLE_TYPE);

@@ -7,5 +7,5 @@
 
 // Request body of a typed question or command.
 struct AssistantBody {
-    QString text;
+    QString text{};
 };

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "OndrelCore/User.h"
 #include "OndrelCore/Instant.h"
+#include "OndrelCore/User.h"
 
 #include <QList>
 #include <QString>
@@ -10,12 +10,12 @@
 
 // The answer to sign-in and token renewal.
 struct AuthResponse {
-    User user;
+    User user{};
     bool created = false;
-    QString accessToken;
-    QString refreshToken;
-    Instant accessExpiresAt;
-    Instant refreshExpiresAt;
+    QString accessToken{};
+    QString refreshToken{};
+    Instant accessExpiresAt{};
+    Instant refreshExpiresAt{};
 
     friend bool operator==(const AuthResponse&, const AuthResponse&) = default;
 };

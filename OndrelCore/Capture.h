@@ -1,7 +1,7 @@
 #pragma once
 
-#include "OndrelCore/Instant.h"
 #include "OndrelCore/CaptureStatus.h"
+#include "OndrelCore/Instant.h"
 
 #include <QList>
 #include <QString>
@@ -10,15 +10,17 @@
 
 // One thing the user said or typed, as the service stores it.
 struct Capture {
-    QString id;
-    QString userId;
-    std::optional<QString> deviceId;
-    std::optional<QString> audioUrl;
+    QString id{};
+    QString userId{};
+    std::optional<QString> deviceId{};
+    std::optional<QString> audioUrl{};
     std::optional<qint64> durationMs;
     CaptureStatus status = CaptureStatus::uploaded;
-    std::optional<QString> latestRunId;
-    std::optional<Instant> retentionUntil;
-    Instant createdAt;
+    std::optional<QString> latestRunId{};
+    std::optional<Instant> retentionUntil{};
+    Instant createdAt{};
 
     friend bool operator==(const Capture&, const Capture&) = default;
 };
+
+Q_DECLARE_TYPEINFO(Capture, Q_RELOCATABLE_TYPE);

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "OndrelCore/ApplyResult.h"
 #include "OndrelCore/Capture.h"
 #include "OndrelCore/ProcessingRun.h"
-#include "OndrelCore/ApplyResult.h"
 
 #include <QList>
 #include <QString>
@@ -11,9 +11,9 @@
 
 // The answer to a new capture.
 struct CaptureProcessResponse {
-    Capture capture;
-    std::optional<ProcessingRun> run;
-    std::optional<ApplyResult> result;
+    Capture capture{};
+    std::optional<ProcessingRun> run{};
+    std::optional<ApplyResult> result{};
 
     friend bool operator==(const CaptureProcessResponse&, const CaptureProcessResponse&) = default;
 };

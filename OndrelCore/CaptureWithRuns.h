@@ -10,8 +10,8 @@
 
 // A capture with its run history.
 struct CaptureWithRuns {
-    Capture capture;
-    QList<ProcessingRun> runs;
+    Capture capture{};
+    QList<ProcessingRun> runs{};
 
     friend bool operator==(const CaptureWithRuns&, const CaptureWithRuns&) = default;
 };

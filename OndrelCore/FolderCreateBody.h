@@ -7,6 +7,6 @@
 
 // Request body of folder creation.
 struct FolderCreateBody {
-    QString name;
-    std::optional<QString> description;
+    QString name{};
+    std::optional<QString> description{};
 };

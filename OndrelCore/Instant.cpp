@@ -37,10 +37,10 @@ std::string format(sys_time<Instant::Duration> time, bool withMillis) {
                                int(clock.hours().count()), int(clock.minutes().count()),
                                int(clock.seconds().count()), int(clock.subseconds().count()));
     else
-        length = std::snprintf(buffer, sizeof buffer, "%04d-%02u-%02uT%02d:%02d:%02dZ",
-                               int(date.year()), unsigned(date.month()), unsigned(date.day()),
-                               int(clock.hours().count()), int(clock.minutes().count()),
-                               int(clock.seconds().count()));
+        length =
+            std::snprintf(buffer, sizeof buffer, "%04d-%02u-%02uT%02d:%02d:%02dZ", int(date.year()),
+                          unsigned(date.month()), unsigned(date.day()), int(clock.hours().count()),
+                          int(clock.minutes().count()), int(clock.seconds().count()));
     return std::string(buffer, std::size_t(length));
 }
 

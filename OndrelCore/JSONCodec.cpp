@@ -1,106 +1,267 @@
 #include "OndrelCore/JSONCodec.h"
 
-#include <boost/json/parse.hpp>
+#include <boost/json/basic_parser_impl.hpp>
+#include <boost/json/error.hpp>
+
+#include <exception>
+#include <string>
+#include <vector>
 
 #include <charconv>
 #include <cmath>
 
 namespace JSONCoding {
 
-QString render(const CodingPath* path) {
-    QList<const CodingPath*> chain;
-    for (; path; path = path->parent)
-        chain.prepend(path);
-    QString text;
-    for (const CodingPath* step : chain) {
-        if (step->index >= 0) {
-            text += u'[' + QString::number(step->index) + u']';
-        } else {
-            if (!text.isEmpty())
-                text += u'.';
-            text += QString::fromUtf8(step->key.data(), qsizetype(step->key.size()));
+// The event handler of Boost.JSON's basic_parser. Failures are kept and rethrown after the
+// parser returns, so no exception crosses the parser.
+class Context {
+    using error_code = boost::system::error_code;
+    using string_view = boost::json::string_view;
+
+public:
+    static constexpr std::size_t max_object_size = std::size_t(-1);
+    static constexpr std::size_t max_array_size = std::size_t(-1);
+    static constexpr std::size_t max_key_size = std::size_t(-1);
+    static constexpr std::size_t max_string_size = std::size_t(-1);
+
+    explicit Context(Slot root) : m_root(root) {}
+
+    std::exception_ptr failure;
+
+    QString path(std::size_t frameCount) const {
+        QString text;
+        for (std::size_t i = 0; i < frameCount; ++i) {
+            const Frame& frame = m_frames[i];
+            if (frame.isArray) {
+                text += u'[' + QString::number(frame.index) + u']';
+            } else {
+                if (!text.isEmpty())
+                    text += u'.';
+                text += QString::fromUtf8(frame.key.data(), qsizetype(frame.key.size()));
+            }
+        }
+        return text;
+    }
+    std::size_t depth() const { return m_frames.size(); }
+
+    bool on_document_begin(error_code&) { return true; }
+    bool on_document_end(error_code&) { return true; }
+    bool on_object_begin(error_code& ec) {
+        return guarded(ec, [&] { begin(false); });
+    }
+    bool on_object_end(std::size_t, error_code& ec) {
+        return guarded(ec, [&] {
+            if (m_skipDepth > 0) {
+                --m_skipDepth;
+                return;
+            }
+            Frame& top = m_frames.back();
+            top.slot.ops->endObject(top, *this);
+            m_frames.pop_back();
+        });
+    }
+    bool on_array_begin(error_code& ec) {
+        return guarded(ec, [&] { begin(true); });
+    }
+    bool on_array_end(std::size_t, error_code& ec) {
+        return guarded(ec, [&] {
+            if (m_skipDepth > 0)
+                --m_skipDepth;
+            else
+                m_frames.pop_back();
+        });
+    }
+    bool on_key_part(string_view part, std::size_t, error_code&) {
+        m_buffer.append(part.data(), part.size());
+        return true;
+    }
+    bool on_key(string_view part, std::size_t, error_code& ec) {
+        return guarded(ec, [&] {
+            const std::string_view key = whole(part);
+            if (m_skipDepth == 0) {
+                Frame& top = m_frames.back();
+                top.pending = top.slot.ops->member(top, key);
+            }
+            m_buffer.clear();
+        });
+    }
+    bool on_string_part(string_view part, std::size_t, error_code&) {
+        if (m_skipDepth == 0)
+            m_buffer.append(part.data(), part.size());
+        return true;
+    }
+    bool on_string(string_view part, std::size_t, error_code& ec) {
+        return guarded(ec, [&] {
+            Scalar value{.kind = Scalar::Kind::string};
+            value.string = whole(part);
+            put(value);
+            m_buffer.clear();
+        });
+    }
+    bool on_number_part(string_view, error_code&) { return true; }
+    bool on_int64(std::int64_t number, string_view, error_code& ec) {
+        return guarded(ec, [&] { put({.kind = Scalar::Kind::int64, .int64 = number}); });
+    }
+    bool on_uint64(std::uint64_t number, string_view, error_code& ec) {
+        return guarded(ec, [&] { put({.kind = Scalar::Kind::uint64, .uint64 = number}); });
+    }
+    bool on_double(double number, string_view, error_code& ec) {
+        return guarded(ec, [&] { put({.kind = Scalar::Kind::real, .real = number}); });
+    }
+    bool on_bool(bool flag, error_code& ec) {
+        return guarded(ec, [&] { put({.kind = Scalar::Kind::boolean, .boolean = flag}); });
+    }
+    bool on_null(error_code& ec) {
+        return guarded(ec, [&] { put({.kind = Scalar::Kind::null}); });
+    }
+    bool on_comment_part(string_view, error_code&) { return true; }
+    bool on_comment(string_view, error_code&) { return true; }
+
+private:
+    template <class F>
+    bool guarded(error_code& ec, F&& step) {
+        try {
+            step();
+            return true;
+        } catch (...) {
+            failure = std::current_exception();
+            ec = boost::json::error::exception;
+            return false;
         }
     }
-    return text;
-}
 
-void fail(DecodingError::Kind kind, const CodingPath* path, const QString& description) {
-    throw DecodingError(kind, render(path), description);
-}
-
-namespace {
-const char* kindName(const json::value& value) {
-    switch (value.kind()) {
-    case json::kind::null:
-        return "null";
-    case json::kind::bool_:
-        return "логическое значение";
-    case json::kind::int64:
-    case json::kind::uint64:
-        return "целое число";
-    case json::kind::double_:
-        return "дробное число";
-    case json::kind::string:
-        return "строка";
-    case json::kind::array:
-        return "массив";
-    case json::kind::object:
-        return "объект";
+    std::string_view whole(string_view last) {
+        if (m_buffer.empty())
+            return {last.data(), last.size()};
+        m_buffer.append(last.data(), last.size());
+        return m_buffer;
     }
-    return "?";
-}
-} // namespace
 
-void typeMismatch(const CodingPath* path, const char* expected, const json::value& got) {
-    fail(DecodingError::Kind::typeMismatch, path,
-         QStringLiteral("Ожидалось: %1, получено: %2")
-             .arg(QString::fromUtf8(expected), QString::fromUtf8(kindName(got))));
+    // The slot the next value fills: the root, the next element, or the member just named.
+    Slot next() {
+        if (m_frames.empty())
+            return m_root;
+        Frame& top = m_frames.back();
+        return top.isArray ? top.slot.ops->element(top) : top.pending;
+    }
+
+    void begin(bool array) {
+        if (m_skipDepth > 0) {
+            ++m_skipDepth;
+            return;
+        }
+        const Slot slot = next();
+        if (!slot.ops) {
+            m_skipDepth = 1;
+            return;
+        }
+        Frame frame;
+        if (array)
+            slot.ops->beginArray(slot.target, frame, *this);
+        else
+            slot.ops->beginObject(slot.target, frame, *this);
+        m_frames.push_back(frame);
+    }
+
+    void put(const Scalar& value) {
+        if (m_skipDepth > 0)
+            return;
+        const Slot slot = next();
+        if (slot.ops)
+            slot.ops->scalar(slot.target, value, *this);
+    }
+
+    Slot m_root;
+    std::vector<Frame> m_frames;
+    std::string m_buffer;
+    int m_skipDepth = 0;
+};
+
+void failHere(const Context& context, DecodingError::Kind kind, const QString& description) {
+    throw DecodingError(kind, context.path(context.depth()), description);
 }
 
-json::value parseDocument(QByteArrayView bytes, json::storage_ptr storage) {
+void failMissing(const Context& context, std::string_view key) {
+    QString path = context.path(context.depth() - 1);
+    if (!path.isEmpty())
+        path += u'.';
+    const QString name = QString::fromUtf8(key.data(), qsizetype(key.size()));
+    throw DecodingError(DecodingError::Kind::keyNotFound, path + name,
+                        QStringLiteral("Нет значения для ключа %1").arg(name));
+}
+
+void mismatch(const Context& context, const char* expected, const char* got) {
+    failHere(context, DecodingError::Kind::typeMismatch,
+             QStringLiteral("Ожидалось: %1, получено: %2")
+                 .arg(QString::fromUtf8(expected), QString::fromUtf8(got)));
+}
+
+void mismatch(const Context& context, const char* expected, const Scalar& got) {
+    const char* names[] = {"null",        "логическое значение", "целое число",
+                           "целое число", "дробное число",       "строка"};
+    mismatch(context, expected, names[int(got.kind)]);
+}
+
+void parseInto(QByteArrayView bytes, Slot root) {
+    boost::json::parse_options options;
+    options.max_depth = 64;
+    boost::json::basic_parser<Context> parser(options, root);
     boost::system::error_code error;
-    json::value root = json::parse(json::string_view(bytes.data(), std::size_t(bytes.size())),
-                                   error, std::move(storage));
-    if (error)
+    const std::size_t used =
+        parser.write_some(false, bytes.data(), std::size_t(bytes.size()), error);
+    if (parser.handler().failure)
+        std::rethrow_exception(parser.handler().failure);
+    if (error || used != std::size_t(bytes.size()))
         throw DecodingError(DecodingError::Kind::dataCorrupted, QString(),
                             QStringLiteral("Ответ не является корректным JSON: %1")
-                                .arg(QString::fromStdString(error.message())));
-    return root;
+                                .arg(QString::fromStdString(error ? error.message()
+                                                                  : std::string("лишние данные"))));
 }
 
-void Codec<qint64>::read(const json::value& value, qint64& out, const CodingPath* path) {
-    if (const auto* number = value.if_int64()) {
-        out = *number;
-    } else if (const auto* big = value.if_uint64()) {
-        fail(DecodingError::Kind::dataCorrupted, path,
-             QStringLiteral("Число %1 не помещается в 64-битное целое").arg(*big));
-    } else if (const auto* real = value.if_double();
-               real && std::trunc(*real) == *real && std::fabs(*real) <= 9007199254740992.0) {
-        out = qint64(*real);
-    } else {
-        typeMismatch(path, "целое число", value);
+void Codec<qint64>::scalar(qint64& out, const Scalar& value, Context& context) {
+    switch (value.kind) {
+    case Scalar::Kind::int64:
+        out = value.int64;
+        return;
+    case Scalar::Kind::uint64:
+        failHere(context, DecodingError::Kind::dataCorrupted,
+                 QStringLiteral("Число %1 не помещается в 64-битное целое").arg(value.uint64));
+    case Scalar::Kind::real:
+        // Integral doubles (1.0, 1e3) are exact below 2^53; anything fractional is not an integer.
+        if (std::trunc(value.real) == value.real && std::fabs(value.real) <= 9007199254740992.0) {
+            out = qint64(value.real);
+            return;
+        }
+        [[fallthrough]];
+    default:
+        mismatch(context, expected, value);
     }
 }
 
-void Codec<double>::read(const json::value& value, double& out, const CodingPath* path) {
-    if (const auto* real = value.if_double())
-        out = *real;
-    else if (const auto* number = value.if_int64())
-        out = double(*number);
-    else if (const auto* big = value.if_uint64())
-        out = double(*big);
-    else
-        typeMismatch(path, "число", value);
+void Codec<double>::scalar(double& out, const Scalar& value, Context& context) {
+    switch (value.kind) {
+    case Scalar::Kind::real:
+        out = value.real;
+        return;
+    case Scalar::Kind::int64:
+        out = double(value.int64);
+        return;
+    case Scalar::Kind::uint64:
+        out = double(value.uint64);
+        return;
+    default:
+        mismatch(context, expected, value);
+    }
 }
 
-void Codec<Instant>::read(const json::value& value, Instant& out, const CodingPath* path) {
-    const json::string* text = value.if_string();
-    if (!text)
-        typeMismatch(path, "строка с датой", value);
-    const auto parsed = Instant::fromISO8601(std::string_view(text->data(), text->size()));
+void Codec<Instant>::scalar(Instant& out, const Scalar& value, Context& context) {
+    if (value.kind != Scalar::Kind::string)
+        mismatch(context, expected, value);
+    const auto parsed = Instant::fromISO8601(value.string);
     if (!parsed)
-        fail(DecodingError::Kind::dataCorrupted, path,
-             QStringLiteral("Некорректная дата: ") + QString::fromUtf8(text->data(), qsizetype(text->size())));
+        failHere(context, DecodingError::Kind::dataCorrupted,
+                 QStringLiteral("Некорректная дата: ") +
+                     QString::fromUtf8(value.string.data(), qsizetype(value.string.size())));
     out = *parsed;
 }
 
@@ -145,7 +306,7 @@ void Writer::string(QStringView value) {
                 m_out.push_back('\\');
                 m_out.push_back(c);
             } else if (code < 0x20) {
-                const char* shortForm = code == '\n' ? "\\n"
+                const char* shortForm = code == '\n'   ? "\\n"
                                         : code == '\r' ? "\\r"
                                         : code == '\t' ? "\\t"
                                         : code == '\b' ? "\\b"

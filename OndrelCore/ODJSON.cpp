@@ -13,8 +13,8 @@ const JSONEncoder& ODJSON::encoder() {
     return instance;
 }
 
-#define ONDREL_JSON_TYPE(...)                                                                     \
-    template __VA_ARGS__ JSONDecoder::decode<__VA_ARGS__>(QByteArrayView) const;                  \
+#define ONDREL_JSON_TYPE(...)                                                                      \
+    template __VA_ARGS__ JSONDecoder::decode<__VA_ARGS__>(QByteArrayView) const;                   \
     template QByteArray JSONEncoder::encode<__VA_ARGS__>(const __VA_ARGS__&) const;
 
 ONDREL_JSON_TYPE(ChecklistItem)

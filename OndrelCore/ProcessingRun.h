@@ -1,8 +1,8 @@
 #pragma once
 
 #include "OndrelCore/Instant.h"
-#include "OndrelCore/RunInput.h"
 #include "OndrelCore/Intent.h"
+#include "OndrelCore/RunInput.h"
 #include "OndrelCore/RunStatus.h"
 
 #include <QList>
@@ -12,20 +12,22 @@
 
 // One attempt of the service's AI to understand a capture.
 struct ProcessingRun {
-    QString id;
-    QString captureId;
+    QString id{};
+    QString captureId{};
     qint64 attemptNo = 0;
     RunInput inputType = RunInput::audio;
-    std::optional<Intent> intent;
-    std::optional<QString> model;
-    std::optional<QString> rawTranscript;
-    std::optional<QString> editedTranscript;
-    std::optional<double> confidence;
+    std::optional<Intent> intent{};
+    std::optional<QString> model{};
+    std::optional<QString> rawTranscript{};
+    std::optional<QString> editedTranscript{};
+    std::optional<double> confidence{};
     RunStatus status = RunStatus::success;
-    std::optional<QString> error;
-    std::optional<QString> resultingTaskId;
-    std::optional<QString> supersededById;
-    Instant createdAt;
+    std::optional<QString> error{};
+    std::optional<QString> resultingTaskId{};
+    std::optional<QString> supersededById{};
+    Instant createdAt{};
 
     friend bool operator==(const ProcessingRun&, const ProcessingRun&) = default;
 };
+
+Q_DECLARE_TYPEINFO(ProcessingRun, Q_RELOCATABLE_TYPE);

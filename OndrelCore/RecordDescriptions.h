@@ -44,14 +44,15 @@ BOOST_DESCRIBE_STRUCT(Capture, (),
                        retentionUntil, createdAt))
 BOOST_DESCRIBE_STRUCT(ProcessingRun, (),
                       (id, captureId, attemptNo, inputType, intent, model, rawTranscript,
-                       editedTranscript, confidence, status, error, resultingTaskId,
-                       supersededById, createdAt))
+                       editedTranscript, confidence, status, error, resultingTaskId, supersededById,
+                       createdAt))
 BOOST_DESCRIBE_STRUCT(User, (), (id, email, displayName, timezone, locale))
 BOOST_DESCRIBE_STRUCT(AuthResponse, (),
                       (user, created, accessToken, refreshToken, accessExpiresAt, refreshExpiresAt))
 BOOST_DESCRIBE_STRUCT(SyncPullResponse, (), (folders, tasks, serverTime))
 BOOST_DESCRIBE_STRUCT(SyncPushResponse, (),
-                      (appliedFolderIds, appliedTaskIds, conflictFolders, conflictTasks, serverTime))
+                      (appliedFolderIds, appliedTaskIds, conflictFolders, conflictTasks,
+                       serverTime))
 BOOST_DESCRIBE_STRUCT(AssistantAction, (), (type, taskId))
 BOOST_DESCRIBE_STRUCT(ApplyResult, (),
                       (intent, transcript, confidence, status, answer, actions, needsClarification,

@@ -7,5 +7,5 @@
 
 // Request body of token renewal.
 struct RefreshBody {
-    QString refreshToken;
+    QString refreshToken{};
 };

@@ -7,5 +7,5 @@
 
 // Request body of reprocessing; without text it is {}.
 struct ReprocessBody {
-    std::optional<QString> editedText;
+    std::optional<QString> editedText{};
 };

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "OndrelCore/ProcessingRun.h"
 #include "OndrelCore/ApplyResult.h"
+#include "OndrelCore/ProcessingRun.h"
 
 #include <QList>
 #include <QString>
@@ -10,8 +10,8 @@
 
 // The answer to reprocessing a capture.
 struct ReprocessResponse {
-    std::optional<ProcessingRun> run;
-    std::optional<ApplyResult> result;
+    std::optional<ProcessingRun> run{};
+    std::optional<ApplyResult> result{};
 
     friend bool operator==(const ReprocessResponse&, const ReprocessResponse&) = default;
 };

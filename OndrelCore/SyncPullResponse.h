@@ -10,9 +10,9 @@
 
 // Everything changed since a cursor, tombstones included.
 struct SyncPullResponse {
-    QList<Folder> folders;
-    QList<TaskItem> tasks;
-    Instant serverTime;
+    QList<Folder> folders{};
+    QList<TaskItem> tasks{};
+    Instant serverTime{};
 
     friend bool operator==(const SyncPullResponse&, const SyncPullResponse&) = default;
 };

@@ -9,5 +9,5 @@
 
 // Request body of a sync push; without tasks it is {}.
 struct SyncPushBody {
-    std::optional<QList<SyncTaskInput>> tasks;
+    std::optional<QList<SyncTaskInput>> tasks{};
 };

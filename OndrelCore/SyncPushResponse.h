@@ -10,11 +10,11 @@
 
 // The outcome of a sync push.
 struct SyncPushResponse {
-    QList<QString> appliedFolderIds;
-    QList<QString> appliedTaskIds;
-    QList<Folder> conflictFolders;
-    QList<TaskItem> conflictTasks;
-    Instant serverTime;
+    QList<QString> appliedFolderIds{};
+    QList<QString> appliedTaskIds{};
+    QList<Folder> conflictFolders{};
+    QList<TaskItem> conflictTasks{};
+    Instant serverTime{};
 
     friend bool operator==(const SyncPushResponse&, const SyncPushResponse&) = default;
 };

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "OndrelCore/Instant.h"
-#include "OndrelCore/TaskType.h"
 #include "OndrelCore/Priority.h"
+#include "OndrelCore/TaskType.h"
 
 #include <QList>
 #include <QString>
@@ -11,12 +11,12 @@
 
 // Request body of task creation; absent fields are left to the service.
 struct TaskCreateBody {
-    QString title;
-    std::optional<QString> folderId;
-    std::optional<TaskType> type;
-    std::optional<Priority> priority;
-    std::optional<QString> body;
-    std::optional<Instant> dueDate;
-    std::optional<bool> hasDeadline;
-    std::optional<QString> recurrence;
+    QString title{};
+    std::optional<QString> folderId{};
+    std::optional<TaskType> type{};
+    std::optional<Priority> priority{};
+    std::optional<QString> body{};
+    std::optional<Instant> dueDate{};
+    std::optional<bool> hasDeadline{};
+    std::optional<QString> recurrence{};
 };

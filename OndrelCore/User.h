@@ -1,6 +1,5 @@
 #pragma once
 
-
 #include <QList>
 #include <QString>
 
@@ -8,11 +7,11 @@
 
 // The signed-in account.
 struct User {
-    QString id;
-    std::optional<QString> email;
-    std::optional<QString> displayName;
-    QString timezone;
-    QString locale;
+    QString id{};
+    std::optional<QString> email{};
+    std::optional<QString> displayName{};
+    QString timezone{};
+    QString locale{};
 
     friend bool operator==(const User&, const User&) = default;
 };

@@ -51,8 +51,7 @@ std::optional<E> fromRawValue(QStringView text) {
 
 // Only the enumerations whose WireEnum sets `listsAllCases` offer allCases.
 template <WireEnumeration E>
-    requires(WireEnum<E>::listsAllCases)
-constexpr auto allCases() {
+requires(WireEnum<E>::listsAllCases) constexpr auto allCases() {
     constexpr auto& table = WireEnum<E>::cases;
     std::array<E, table.size()> result{};
     for (std::size_t i = 0; i < table.size(); ++i)

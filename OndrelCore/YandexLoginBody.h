@@ -7,5 +7,5 @@
 
 // Request body of the Yandex token exchange.
 struct YandexLoginBody {
-    QString accessToken;
+    QString accessToken{};
 };
