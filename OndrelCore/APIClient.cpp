@@ -19,21 +19,30 @@ namespace {
 
 constexpr std::chrono::seconds requestTimeout{60};
 
-// An id becomes exactly one path segment: whatever it holds ("/", "?", "#", "%", spaces), it
-// cannot reach another path or add a query. "", "." and ".." cannot be one segment at all.
-QString pathSegment(const QString& id) {
-    if (id.isEmpty() || id == u"." || id == u"..")
-        throw APIError::invalidResponse();
-    return QString::fromLatin1(QUrl::toPercentEncoding(id));
+// Each piece, an id included, becomes exactly one path segment: whatever it holds ("/", "?",
+// "#", "%", spaces), it cannot reach another path or add a query. "", "." and ".." cannot be
+// one segment at all. Letters, digits, "-", "_", "." and "~" go out unchanged.
+QString pathText(const QStringList& segments) {
+    QString path;
+    for (const QString& segment : segments) {
+        if (segment.isEmpty() || segment == u"." || segment == u"..")
+            throw APIError::invalidResponse();
+        path += u'/' + QString::fromLatin1(QUrl::toPercentEncoding(segment));
+    }
+    return path;
 }
 
-// QUrlQuery leaves "+" as it is, which servers read as a space; encoding each name and value
-// fully first keeps "+", "&", "=", "#" and spaces intact.
+// QUrlQuery leaves "+" as it is, which servers read as a space. Encoding each name and value
+// first keeps "+", "&", "=", ";", "#" and spaces intact; ":", "@", "/" and "?" mean nothing
+// inside a query value and stay readable (the sync cursor is a time of day).
+QString queryComponent(const QString& text) {
+    return QString::fromLatin1(QUrl::toPercentEncoding(text, ":@/?"));
+}
+
 QUrlQuery encodedQuery(const QList<std::pair<QString, QString>>& items) {
     QUrlQuery query;
     for (const auto& [name, value] : items)
-        query.addQueryItem(QString::fromLatin1(QUrl::toPercentEncoding(name)),
-                           QString::fromLatin1(QUrl::toPercentEncoding(value)));
+        query.addQueryItem(queryComponent(name), queryComponent(value));
     return query;
 }
 
@@ -45,9 +54,9 @@ QByteArray bearer(const QString& token) {
     return value;
 }
 
-QUrl requestURL(const QUrl& baseURL, const QString& path,
+QUrl requestURL(const QUrl& baseURL, const QStringList& segments,
                 const QList<std::pair<QString, QString>>& query) {
-    QUrl url(baseURL.toString(QUrl::FullyEncoded) + path, QUrl::StrictMode);
+    QUrl url(baseURL.toString(QUrl::FullyEncoded) + pathText(segments), QUrl::StrictMode);
     if (!url.isValid() || url.isRelative() || url.host().isEmpty())
         throw APIError::invalidResponse();
     if (!query.isEmpty())
@@ -74,11 +83,6 @@ Decoded<Result> decodeBody(const QByteArray& body) {
     }
 }
 
-template <class Body>
-QByteArray encode(const Body& body) {
-    return ODJSON::encoder().encode(body);
-}
-
 } // namespace
 
 APIClient::APIClient(QUrl baseURL, std::shared_ptr<HTTPTransport> transport,
@@ -86,69 +90,70 @@ APIClient::APIClient(QUrl baseURL, std::shared_ptr<HTTPTransport> transport,
     : m_baseURL(std::move(baseURL)), m_transport(std::move(transport)),
       m_accessToken(std::move(accessToken)) {}
 
-template <class Result>
-QCoro::Task<Result> APIClient::request(APIClient client, QByteArray method, QString path,
-                                       QueryItems query, std::optional<QByteArray> body,
-                                       bool auth) {
+// Operations are plain functions handing their arguments to request() by value. (Keeping
+// temporaries out of co_await expressions also avoids g++ 12 destroying them twice.)
+template <class Result, class Body>
+QCoro::Task<Result> APIClient::request(APIClient client, QByteArray method, QStringList path,
+                                       QueryItems query, std::optional<Body> body, bool auth) {
     HTTPRequest request;
     request.url = requestURL(client.m_baseURL, path, query);
     request.method = std::move(method);
     request.timeout = requestTimeout;
     request.cachePolicy = QNetworkRequest::AlwaysNetwork;
-    if (body) {
-        request.headers.emplaceBack("Content-Type", "application/json");
-        request.body = std::move(body);
+    if constexpr (!std::is_same_v<Body, NoBody>) {
+        if (body) {
+            request.headers.emplaceBack("Content-Type", "application/json");
+            request.body = ODJSON::encoder().encode(*body);
+        }
     }
     if (auth && client.m_accessToken)
         request.headers.emplaceBack("Authorization", bearer(*client.m_accessToken));
 
-    HTTPResponse response = co_await client.m_transport->send(std::move(request));
+    auto sending = client.m_transport->send(std::move(request));
+    HTTPResponse response = co_await std::move(sending);
     if (response.statusCode == 401)
         throw APIError::unauthorized();
     if (response.statusCode < 200 || response.statusCode > 299)
         throw APIError::http(response.statusCode, QString::fromUtf8(response.body));
 
-    Decoded<Result> decoded = co_await QtConcurrent::run(
-        [body = std::move(response.body)] { return decodeBody<Result>(body); });
+    QFuture<Decoded<Result>> decoding =
+        QtConcurrent::run([bytes = std::move(response.body)] { return decodeBody<Result>(bytes); });
+    Decoded<Result> decoded = co_await decoding;
     if (decoded.error)
         std::rethrow_exception(decoded.error);
     co_return std::move(*decoded.value);
 }
 
-// Each operation is a coroutine so that encoding failures, too, arrive through co_await; it
-// hands request() a copy of the client before its first suspension.
-
 QCoro::Task<AuthResponse> APIClient::loginYandex(QString accessToken) const {
-    co_return co_await request<AuthResponse>(*this, "POST", QStringLiteral("/auth/yandex"), {},
-                                             encode(YandexLoginBody{accessToken}), false);
+    return request<AuthResponse>(*this, "POST", {"auth", "yandex"}, {},
+                                 std::optional(YandexLoginBody{std::move(accessToken)}), false);
 }
 
 QCoro::Task<AuthResponse> APIClient::refresh(QString refreshToken) const {
-    co_return co_await request<AuthResponse>(*this, "POST", QStringLiteral("/auth/refresh"), {},
-                                             encode(RefreshBody{refreshToken}), false);
+    return request<AuthResponse>(*this, "POST", {"auth", "refresh"}, {},
+                                 std::optional(RefreshBody{std::move(refreshToken)}), false);
 }
 
 QCoro::Task<User> APIClient::me() const {
-    co_return co_await request<User>(*this, "GET", QStringLiteral("/auth/me"), {}, {}, true);
+    return request<User>(*this, "GET", {"auth", "me"}, {}, std::optional<NoBody>(), true);
 }
 
 QCoro::Task<QList<Folder>> APIClient::listFolders() const {
-    co_return co_await request<QList<Folder>>(*this, "GET", QStringLiteral("/folders"), {}, {},
-                                              true);
+    return request<QList<Folder>>(*this, "GET", {"folders"}, {}, std::optional<NoBody>(), true);
 }
 
 QCoro::Task<Folder> APIClient::createFolder(FolderCreateBody body) const {
-    co_return co_await request<Folder>(*this, "POST", QStringLiteral("/folders"), {}, encode(body),
-                                       true);
+    return request<Folder>(*this, "POST", {"folders"}, {}, std::optional(std::move(body)), true);
 }
 
 QCoro::Task<Folder> APIClient::deleteFolder(QString id, QString tasksAction,
                                             std::optional<QString> moveTo) const {
-    QueryItems query{{QStringLiteral("tasks"), tasksAction}};
+    QueryItems query;
+    query.emplaceBack(QStringLiteral("tasks"), tasksAction);
     if (tasksAction == u"move" && moveTo)
         query.emplaceBack(QStringLiteral("to"), *moveTo);
-    co_return co_await request<Folder>(
-        *this, "DELETE", QStringLiteral("/folders/") + pathSegment(id), query, {}, true);
+    return request<Folder>(*this, "DELETE", {"folders", id}, std::move(query),
+                           std::optional<NoBody>(), true);
 }
 
 QCoro::Task<QList<TaskItem>> APIClient::listTasks(std::optional<QString> folderId,
@@ -158,29 +163,26 @@ QCoro::Task<QList<TaskItem>> APIClient::listTasks(std::optional<QString> folderI
         query.emplaceBack(QStringLiteral("folderId"), *folderId);
     if (status)
         query.emplaceBack(QStringLiteral("status"), rawValue(*status));
-    co_return co_await request<QList<TaskItem>>(*this, "GET", QStringLiteral("/tasks"), query, {},
-                                                true);
+    return request<QList<TaskItem>>(*this, "GET", {"tasks"}, std::move(query),
+                                    std::optional<NoBody>(), true);
 }
 
 QCoro::Task<TaskItem> APIClient::createTask(TaskCreateBody body) const {
-    co_return co_await request<TaskItem>(*this, "POST", QStringLiteral("/tasks"), {}, encode(body),
-                                         true);
+    return request<TaskItem>(*this, "POST", {"tasks"}, {}, std::optional(std::move(body)), true);
 }
 
 QCoro::Task<TaskItem> APIClient::patchTask(QString id, TaskPatchBody body) const {
-    co_return co_await request<TaskItem>(
-        *this, "PATCH", QStringLiteral("/tasks/") + pathSegment(id), {}, encode(body), true);
+    return request<TaskItem>(*this, "PATCH", {"tasks", id}, {}, std::optional(std::move(body)),
+                             true);
 }
 
 QCoro::Task<TaskItem> APIClient::completeTask(QString id) const {
-    co_return co_await request<TaskItem>(
-        *this, "POST", QStringLiteral("/tasks/") + pathSegment(id) + QStringLiteral("/complete"),
-        {}, {}, true);
+    return request<TaskItem>(*this, "POST", {"tasks", id, "complete"}, {}, std::optional<NoBody>(),
+                             true);
 }
 
 QCoro::Task<TaskItem> APIClient::deleteTask(QString id) const {
-    co_return co_await request<TaskItem>(*this, "DELETE",
-                                         QStringLiteral("/tasks/") + pathSegment(id), {}, {}, true);
+    return request<TaskItem>(*this, "DELETE", {"tasks", id}, {}, std::optional<NoBody>(), true);
 }
 
 QCoro::Task<SyncPullResponse> APIClient::syncPull(std::optional<Instant> since) const {
@@ -188,42 +190,39 @@ QCoro::Task<SyncPullResponse> APIClient::syncPull(std::optional<Instant> since) 
     if (since)
         query.emplaceBack(QStringLiteral("since"),
                           QString::fromStdString(since->toISO8601Seconds()));
-    co_return co_await request<SyncPullResponse>(*this, "GET", QStringLiteral("/sync"), query, {},
-                                                 true);
+    return request<SyncPullResponse>(*this, "GET", {"sync"}, std::move(query),
+                                     std::optional<NoBody>(), true);
 }
 
 QCoro::Task<SyncPushResponse> APIClient::syncPush(SyncPushBody body) const {
-    co_return co_await request<SyncPushResponse>(*this, "POST", QStringLiteral("/sync"), {},
-                                                 encode(body), true);
+    return request<SyncPushResponse>(*this, "POST", {"sync"}, {}, std::optional(std::move(body)),
+                                     true);
 }
 
 QCoro::Task<CaptureProcessResponse>
 APIClient::createCapture(std::optional<QString> audioBase64, std::optional<QString> mimeType,
                          std::optional<qint64> durationMs) const {
-    const CaptureBody body{std::move(audioBase64), std::move(mimeType), durationMs};
-    co_return co_await request<CaptureProcessResponse>(*this, "POST", QStringLiteral("/captures"),
-                                                       {}, encode(body), true);
+    CaptureBody body{std::move(audioBase64), std::move(mimeType), durationMs};
+    return request<CaptureProcessResponse>(*this, "POST", {"captures"}, {},
+                                           std::optional(std::move(body)), true);
 }
 
 QCoro::Task<QList<Capture>> APIClient::listCaptures() const {
-    co_return co_await request<QList<Capture>>(*this, "GET", QStringLiteral("/captures"), {}, {},
-                                               true);
+    return request<QList<Capture>>(*this, "GET", {"captures"}, {}, std::optional<NoBody>(), true);
 }
 
 QCoro::Task<CaptureWithRuns> APIClient::getCapture(QString id) const {
-    co_return co_await request<CaptureWithRuns>(
-        *this, "GET", QStringLiteral("/captures/") + pathSegment(id), {}, {}, true);
+    return request<CaptureWithRuns>(*this, "GET", {"captures", id}, {}, std::optional<NoBody>(),
+                                    true);
 }
 
 QCoro::Task<ReprocessResponse> APIClient::reprocess(QString id,
                                                     std::optional<QString> editedText) const {
-    co_return co_await request<ReprocessResponse>(
-        *this, "POST",
-        QStringLiteral("/captures/") + pathSegment(id) + QStringLiteral("/reprocess"), {},
-        encode(ReprocessBody{std::move(editedText)}), true);
+    return request<ReprocessResponse>(*this, "POST", {"captures", id, "reprocess"}, {},
+                                      std::optional(ReprocessBody{std::move(editedText)}), true);
 }
 
 QCoro::Task<ApplyResult> APIClient::assistantAsk(QString text) const {
-    co_return co_await request<ApplyResult>(*this, "POST", QStringLiteral("/assistant"), {},
-                                            encode(AssistantBody{std::move(text)}), true);
+    return request<ApplyResult>(*this, "POST", {"assistant"}, {},
+                                std::optional(AssistantBody{std::move(text)}), true);
 }

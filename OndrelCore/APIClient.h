@@ -19,6 +19,7 @@
 
 #include <QCoroTask>
 #include <QList>
+#include <QStringList>
 #include <QUrl>
 
 #include <memory>
@@ -65,12 +66,15 @@ public:
 private:
     using QueryItems = QList<std::pair<QString, QString>>;
 
-    // Builds the request from a copy of the client's fields, sends it, classifies the status
-    // and decodes a 2xx body as Result on a worker thread. Static so that nothing refers back
-    // to a client that may already be gone when the coroutine resumes.
-    template <class Result>
-    static QCoro::Task<Result> request(APIClient client, QByteArray method, QString path,
-                                       QueryItems query, std::optional<QByteArray> body, bool auth);
+    struct NoBody {};
+
+    // `path` is its segments, each percent-encoded as one. Encodes the body, builds the request
+    // from a copy of the client's fields, sends it, classifies the status and decodes a 2xx body as
+    // Result on a worker thread. Static, and every argument taken by value, so nothing refers back
+    // to a client that may be gone.
+    template <class Result, class Body = NoBody>
+    static QCoro::Task<Result> request(APIClient client, QByteArray method, QStringList path,
+                                       QueryItems query, std::optional<Body> body, bool auth);
 
     QUrl m_baseURL;
     std::shared_ptr<HTTPTransport> m_transport;

@@ -29,16 +29,36 @@ bool isConnectionFailure(QNetworkReply::NetworkError error) {
     return error != QNetworkReply::NoError && error < QNetworkReply::ProxyConnectionRefusedError;
 }
 
-HTTPResponse toResponse(QNetworkReply& reply) {
+// Nothing but the transfer timeout aborts our replies, yet Qt reports it as a cancellation.
+TransportError transportError(const QNetworkReply& reply, std::chrono::milliseconds timeout) {
+    if (reply.error() == QNetworkReply::OperationCanceledError)
+        return TransportError(QNetworkReply::TimeoutError,
+                              QStringLiteral("No data from the server for %1 s")
+                                  .arg(double(timeout.count()) / 1000.0));
+    return TransportError(reply.error(), reply.errorString());
+}
+
+HTTPResponse toResponse(QNetworkReply& reply, std::chrono::milliseconds timeout) {
     const auto error = reply.error();
     if (isConnectionFailure(error))
-        throw TransportError(error, reply.errorString());
+        throw transportError(reply, timeout);
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid())
         return HTTPResponse{.body = reply.readAll(), .statusCode = status.toInt()};
     if (error != QNetworkReply::NoError)
-        throw TransportError(error, reply.errorString());
+        throw transportError(reply, timeout);
     throw APIError::invalidResponse();
+}
+
+// sendCustomRequest carries any verb, PATCH and DELETE with or without a body alike; a plain
+// GET goes through get() so that non-HTTP schemes are reported as such, not as unknown verbs.
+QNetworkReply* issue(QNetworkAccessManager& manager, const HTTPRequest& request,
+                     const QNetworkRequest& networkRequest) {
+    if (request.body)
+        return manager.sendCustomRequest(networkRequest, request.method, *request.body);
+    if (request.method == "GET")
+        return manager.get(networkRequest);
+    return manager.sendCustomRequest(networkRequest, request.method);
 }
 
 } // namespace
@@ -49,10 +69,7 @@ NetworkTransport::~NetworkTransport() = default;
 
 QCoro::Task<HTTPResponse> NetworkTransport::send(HTTPRequest request) {
     const QNetworkRequest networkRequest = toNetworkRequest(request);
-    // sendCustomRequest carries any verb, PATCH and DELETE with or without a body alike.
-    std::unique_ptr<QNetworkReply, LaterDelete> reply(
-        request.body ? m_manager->sendCustomRequest(networkRequest, request.method, *request.body)
-                     : m_manager->sendCustomRequest(networkRequest, request.method));
+    std::unique_ptr<QNetworkReply, LaterDelete> reply(issue(*m_manager, request, networkRequest));
     co_await reply.get();
-    co_return toResponse(*reply);
+    co_return toResponse(*reply, request.timeout);
 }

@@ -47,11 +47,11 @@ TEST(FakeTransport, HeldSendsWaitForRelease) {
     auto both = [&]() -> QCoro::Task<QByteArray> {
         auto a = fake.send(get("/a"));
         auto b = fake.send(get("/b"));
-        QByteArray bodies = (co_await std::move(a)).body;
+        const HTTPResponse first = co_await std::move(a);
         ++answered;
-        bodies += (co_await std::move(b)).body;
+        const HTTPResponse second = co_await std::move(b);
         ++answered;
-        co_return bodies;
+        co_return first.body + second.body;
     };
     QTimer::singleShot(20, [&] {
         EXPECT_EQ(answered, 0);

@@ -23,10 +23,12 @@ T awaitTask(QCoro::Task<T> task, std::chrono::milliseconds limit = std::chrono::
     std::conditional_t<std::is_void_v<T>, bool, std::optional<T>> result{};
     auto drive = [&]() -> QCoro::Task<void> {
         try {
-            if constexpr (std::is_void_v<T>)
-                co_await task;
-            else
-                result.emplace(co_await task);
+            if constexpr (std::is_void_v<T>) {
+                co_await std::move(task);
+            } else {
+                T value = co_await std::move(task);
+                result.emplace(std::move(value));
+            }
         } catch (...) {
             error = std::current_exception();
         }
