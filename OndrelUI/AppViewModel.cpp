@@ -20,6 +20,12 @@ QString captureLabel() {
     return QStringLiteral("обработать запрос");
 }
 
+// The call `body(APIClient)` made through the session, as a task that never throws.
+template <class Body>
+auto attempt(AuthSession* session, Body body) {
+    return outcomeOf(session->run(std::move(body)));
+}
+
 QVariant optionalValue(const std::optional<QString>& text) {
     return text ? QVariant(*text) : QVariant();
 }
@@ -183,8 +189,8 @@ void AppViewModel::fail(std::exception_ptr error, const QString& label) {
 QCoro::Task<void> AppViewModel::loadFolders() {
     QPointer<AppViewModel> self(this);
     const quint64 ticket = ++m_folderLoads;
-    auto outcome = co_await outcomeOf(m_session->run(
-        [](APIClient api) -> QCoro::Task<QList<Folder>> { co_return co_await api.listFolders(); }));
+    auto calling = attempt(m_session, [](APIClient api) { return api.listFolders(); });
+    auto outcome = co_await calling;
     if (!self || ticket != m_folderLoads)
         co_return;
     if (outcome.error) {
@@ -200,10 +206,9 @@ QCoro::Task<void> AppViewModel::loadTasks() {
     QPointer<AppViewModel> self(this);
     const quint64 ticket = ++m_taskLoads;
     const std::optional<QString> folderId = m_selectedFolderId;
-    auto outcome = co_await outcomeOf(
-        m_session->run([folderId](APIClient api) -> QCoro::Task<QList<TaskItem>> {
-            co_return co_await api.listTasks(folderId, std::nullopt);
-        }));
+    auto calling =
+        attempt(m_session, [folderId](APIClient api) { return api.listTasks(folderId); });
+    auto outcome = co_await calling;
     if (!self || ticket != m_taskLoads)
         co_return;
     if (outcome.error) {
@@ -215,7 +220,8 @@ QCoro::Task<void> AppViewModel::loadTasks() {
 
 QCoro::Task<void> AppViewModel::select(QString folderId) {
     setSelectedFolderId(std::move(folderId));
-    co_await loadTasks();
+    auto reloadingTasks = loadTasks();
+    co_await reloadingTasks;
 }
 
 QCoro::Task<void> AppViewModel::selectAdjacentFolder(int offset) {
@@ -230,7 +236,8 @@ QCoro::Task<void> AppViewModel::selectAdjacentFolder(int offset) {
     if (target < 0 || target >= list.size())
         co_return;
     setSelectedFolderId(list[target].id);
-    co_await loadTasks();
+    auto reloadingTasks = loadTasks();
+    co_await reloadingTasks;
 }
 
 QCoro::Task<void> AppViewModel::toggleDone(TaskItem task) {
@@ -246,14 +253,14 @@ QCoro::Task<void> AppViewModel::toggleDone(TaskItem task) {
         Q_EMIT tasksChanged();
 
     const QString id = task.id;
-    auto outcome =
-        co_await outcomeOf(m_session->run([id, complete](APIClient api) -> QCoro::Task<TaskItem> {
-            if (complete)
-                co_return co_await api.completeTask(id);
-            TaskPatchBody reopen;
-            reopen.status = TaskStatus::todo;
-            co_return co_await api.patchTask(id, reopen);
-        }));
+    auto calling = attempt(m_session, [id, complete](APIClient api) {
+        if (complete)
+            return api.completeTask(id);
+        TaskPatchBody reopen;
+        reopen.status = TaskStatus::todo;
+        return api.patchTask(id, reopen);
+    });
+    auto outcome = co_await calling;
     if (!self)
         co_return;
     if (outcome.error) {
@@ -261,7 +268,8 @@ QCoro::Task<void> AppViewModel::toggleDone(TaskItem task) {
         fail(outcome.error, QStringLiteral("обновить статус"));
         co_return;
     }
-    replaceTaskWithId(outcome.value->id, std::move(*outcome.value));
+    const QString answeredId = outcome.value->id; // read before the task is moved from
+    replaceTaskWithId(answeredId, std::move(*outcome.value));
 }
 
 QCoro::Task<void> AppViewModel::deleteTask(TaskItem task) {
@@ -278,8 +286,8 @@ QCoro::Task<void> AppViewModel::deleteTask(TaskItem task) {
         Q_EMIT tasksChanged();
 
     const QString id = task.id;
-    auto outcome = co_await outcomeOf(m_session->run(
-        [id](APIClient api) -> QCoro::Task<TaskItem> { co_return co_await api.deleteTask(id); }));
+    auto calling = attempt(m_session, [id](APIClient api) { return api.deleteTask(id); });
+    auto outcome = co_await calling;
     if (!self || !outcome.error)
         co_return;
     restoreTasks(saved, removed);
@@ -300,17 +308,17 @@ QCoro::Task<void> AppViewModel::updateTask(QString id, QString title, std::optio
         .dueDate = hasDeadline ? dueDate : std::nullopt,
         .hasDeadline = hasDeadline,
     };
-    auto outcome =
-        co_await outcomeOf(m_session->run([id, patch](APIClient api) -> QCoro::Task<TaskItem> {
-            co_return co_await api.patchTask(id, patch);
-        }));
+    auto calling =
+        attempt(m_session, [id, patch](APIClient api) { return api.patchTask(id, patch); });
+    auto outcome = co_await calling;
     if (!self)
         co_return;
     if (outcome.error) {
         fail(outcome.error, QStringLiteral("сохранить задачу"));
         co_return;
     }
-    co_await loadTasks();
+    auto reloadingTasks = loadTasks();
+    co_await reloadingTasks;
 }
 
 QCoro::Task<void> AppViewModel::createFolder(QString name) {
@@ -318,19 +326,20 @@ QCoro::Task<void> AppViewModel::createFolder(QString name) {
     const QString trimmed = name.trimmed();
     if (trimmed.isEmpty())
         co_return;
-    auto outcome =
-        co_await outcomeOf(m_session->run([trimmed](APIClient api) -> QCoro::Task<Folder> {
-            FolderCreateBody folder;
-            folder.name = trimmed;
-            co_return co_await api.createFolder(folder);
-        }));
+    auto calling = attempt(m_session, [trimmed](APIClient api) {
+        FolderCreateBody folder;
+        folder.name = trimmed;
+        return api.createFolder(folder);
+    });
+    auto outcome = co_await calling;
     if (!self)
         co_return;
     if (outcome.error) {
         fail(outcome.error, QStringLiteral("создать папку"));
         co_return;
     }
-    co_await loadFolders();
+    auto reloadingFolders = loadFolders();
+    co_await reloadingFolders;
 }
 
 QCoro::Task<void> AppViewModel::deleteFolder(Folder folder, std::optional<QString> moveTasksTo,
@@ -339,17 +348,18 @@ QCoro::Task<void> AppViewModel::deleteFolder(Folder folder, std::optional<QStrin
     const QString id = folder.id;
     const QString action = deleteTasks ? QStringLiteral("delete") : QStringLiteral("move");
     const std::optional<QString> target = deleteTasks ? std::nullopt : moveTasksTo;
-    auto outcome = co_await outcomeOf(
-        m_session->run([id, action, target](APIClient api) -> QCoro::Task<Folder> {
-            co_return co_await api.deleteFolder(id, action, target);
-        }));
+    auto calling = attempt(m_session, [id, action, target](APIClient api) {
+        return api.deleteFolder(id, action, target);
+    });
+    auto outcome = co_await calling;
     if (!self)
         co_return;
     if (outcome.error) {
         fail(outcome.error, QStringLiteral("удалить папку"));
         co_return;
     }
-    co_await loadFolders();
+    auto reloadingFolders = loadFolders();
+    co_await reloadingFolders;
     if (!self)
         co_return;
     if (m_selectedFolderId == id) {
@@ -359,7 +369,8 @@ QCoro::Task<void> AppViewModel::deleteFolder(Folder folder, std::optional<QStrin
                                        [&](const Folder& candidate) { return candidate.id != id; });
         setSelectedFolderId(next == list.end() ? std::nullopt : std::optional(next->id));
     }
-    co_await loadTasks();
+    auto reloadingTasks = loadTasks();
+    co_await reloadingTasks;
 }
 
 QCoro::Task<void> AppViewModel::send(QString text) {
@@ -368,10 +379,9 @@ QCoro::Task<void> AppViewModel::send(QString text) {
     if (trimmed.isEmpty() || m_isBusy)
         co_return;
     beginCapture(QStringLiteral("AI разбирает…"));
-    auto outcome =
-        co_await outcomeOf(m_session->run([trimmed](APIClient api) -> QCoro::Task<ApplyResult> {
-            co_return co_await api.assistantAsk(trimmed);
-        }));
+    auto calling =
+        attempt(m_session, [trimmed](APIClient api) { return api.assistantAsk(trimmed); });
+    auto outcome = co_await calling;
     if (!self)
         co_return;
     if (outcome.error) {
@@ -380,10 +390,12 @@ QCoro::Task<void> AppViewModel::send(QString text) {
         co_return;
     }
     setAssistantAnswer(outcome.value->answer);
-    co_await loadFolders();
+    auto reloadingFolders = loadFolders();
+    co_await reloadingFolders;
     if (!self)
         co_return;
-    co_await loadTasks();
+    auto reloadingTasks = loadTasks();
+    co_await reloadingTasks;
     if (!self)
         co_return;
     endCapture();
@@ -395,11 +407,10 @@ QCoro::Task<void> AppViewModel::capture(QByteArray audioData) {
         co_return;
     beginCapture(QStringLiteral("Распознаю и разбираю…"));
     const QString audioBase64 = QString::fromLatin1(audioData.toBase64());
-    auto outcome = co_await outcomeOf(
-        m_session->run([audioBase64](APIClient api) -> QCoro::Task<CaptureProcessResponse> {
-            co_return co_await api.createCapture(audioBase64, QStringLiteral("audio/m4a"),
-                                                 std::nullopt);
-        }));
+    auto calling = attempt(m_session, [audioBase64](APIClient api) {
+        return api.createCapture(audioBase64, QStringLiteral("audio/m4a"), std::nullopt);
+    });
+    auto outcome = co_await calling;
     if (!self)
         co_return;
     if (outcome.error) {
@@ -409,10 +420,12 @@ QCoro::Task<void> AppViewModel::capture(QByteArray audioData) {
     }
     const auto& result = outcome.value->result;
     setAssistantAnswer(result ? result->answer : QStringLiteral("Готово"));
-    co_await loadFolders();
+    auto reloadingFolders = loadFolders();
+    co_await reloadingFolders;
     if (!self)
         co_return;
-    co_await loadTasks();
+    auto reloadingTasks = loadTasks();
+    co_await reloadingTasks;
     if (!self)
         co_return;
     endCapture();

@@ -32,7 +32,8 @@ void CaptureHistoryViewModel::setErrorText(const QString& text) {
 QCoro::Task<void> CaptureHistoryViewModel::load() {
     QPointer<CaptureHistoryViewModel> self(this);
     const APIClient api = m_api;
-    auto outcome = co_await outcomeOf(api.listCaptures());
+    auto calling = outcomeOf(api.listCaptures());
+    auto outcome = co_await calling;
     if (!self)
         co_return;
     if (outcome.error) {
@@ -48,7 +49,8 @@ QCoro::Task<void> CaptureHistoryViewModel::load() {
 QCoro::Task<void> CaptureHistoryViewModel::open(QString id) {
     QPointer<CaptureHistoryViewModel> self(this);
     const APIClient api = m_api;
-    auto outcome = co_await outcomeOf(api.getCapture(id));
+    auto calling = outcomeOf(api.getCapture(id));
+    auto outcome = co_await calling;
     if (!self)
         co_return;
     if (outcome.error) {
@@ -65,7 +67,8 @@ QCoro::Task<void> CaptureHistoryViewModel::reprocess(QString id,
                                                      std::optional<QString> editedText) {
     QPointer<CaptureHistoryViewModel> self(this);
     const APIClient api = m_api;
-    auto outcome = co_await outcomeOf(api.reprocess(id, std::move(editedText)));
+    auto calling = outcomeOf(api.reprocess(id, std::move(editedText)));
+    auto outcome = co_await calling;
     if (!self)
         co_return;
     if (outcome.error) {
@@ -76,5 +79,6 @@ QCoro::Task<void> CaptureHistoryViewModel::reprocess(QString id,
         m_lastResult = std::move(outcome.value->result);
         Q_EMIT lastResultChanged();
     }
-    co_await open(std::move(id));
+    auto refreshing = open(std::move(id));
+    co_await refreshing;
 }

@@ -7,6 +7,9 @@
 
 // What a service call ended with: its value, or the failure it threw. View-model actions await
 // calls through outcomeOf so that no failure escapes them and no handler needs a co_await.
+//
+// g++ 12 may destroy a temporary of a co_await expression twice, so coroutines here await only
+// named tasks: `auto calling = outcomeOf(...); auto outcome = co_await calling;`.
 template <class T>
 struct Outcome {
     std::optional<T> value;
@@ -16,7 +19,8 @@ struct Outcome {
 template <class T>
 QCoro::Task<Outcome<T>> outcomeOf(QCoro::Task<T> task) {
     try {
-        co_return Outcome<T>{co_await std::move(task), nullptr};
+        T value = co_await task;
+        co_return Outcome<T>{std::move(value), nullptr};
     } catch (...) {
         co_return Outcome<T>{std::nullopt, std::current_exception()};
     }

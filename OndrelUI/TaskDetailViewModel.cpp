@@ -29,7 +29,8 @@ QCoro::Task<void> TaskDetailViewModel::save(std::optional<QString> title,
     patch.title = std::move(title);
     patch.status = status;
     patch.priority = priority;
-    auto outcome = co_await outcomeOf(api.patchTask(m_task.id, patch));
+    auto calling = outcomeOf(api.patchTask(m_task.id, patch));
+    auto outcome = co_await calling;
     if (!self)
         co_return;
     if (outcome.error) {
