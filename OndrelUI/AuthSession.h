@@ -23,7 +23,8 @@ class AuthSession : public QObject {
 public:
     static constexpr auto storeKey = "od.tokens";
 
-    // `settings` is not owned; it must outlive the session. The application passes the default
+    // `settings` is not owned; it must outlive the session. Its file is kept readable by its
+    // owner only (0600) once tokens are written. The application passes the default
     // per-user settings, tests one on a temporary file.
     AuthSession(QUrl baseURL, std::shared_ptr<HTTPTransport> transport, QSettings* settings,
                 QObject* parent = nullptr);
@@ -55,14 +56,26 @@ private:
     QSettings* m_settings;
 };
 
+// The session may be destroyed while `body` or the renewal is suspended; then the call fails
+// with APIError::unauthorized instead of touching it. Awaited tasks are kept in named locals:
+// g++ 12 mishandles temporaries that live across a co_await.
 template <class Body>
 std::invoke_result_t<Body&, APIClient> AuthSession::run(Body body) {
+    const QPointer<AuthSession> self(this);
     try {
-        co_return co_await body(makeClient());
+        auto attempt = body(makeClient());
+        co_return co_await std::move(attempt);
     } catch (const APIError& error) {
         if (error.kind() != APIError::Kind::unauthorized)
             throw;
     }
-    co_await refreshTokens(); // C++ forbids co_await inside a handler
-    co_return co_await body(makeClient());
+    // The first 401 is dropped; C++ forbids co_await inside a handler.
+    if (!self)
+        throw APIError::unauthorized();
+    auto renewal = self->refreshTokens();
+    co_await std::move(renewal);
+    if (!self)
+        throw APIError::unauthorized();
+    auto retry = body(self->makeClient());
+    co_return co_await std::move(retry);
 }
