@@ -16,6 +16,11 @@ struct PreviewCase {
     std::optional<QString> expected;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const PreviewCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 QString repeated(const QString& piece, int times) {
     QString result;
     for (int i = 0; i < times; ++i)
@@ -75,6 +80,11 @@ struct URLCase {
     QString text;
     bool accepted;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const URLCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ServiceURL : public testing::TestWithParam<URLCase> {};
 

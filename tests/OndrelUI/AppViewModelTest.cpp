@@ -117,6 +117,11 @@ struct FailureCase {
     bool exact;            // ...or is exactly it
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const FailureCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class LoadFailure : public AppViewModelTest, public testing::WithParamInterface<FailureCase> {};
 
 TEST_P(LoadFailure, Leaves_the_lists_and_sets_one_line) {
@@ -217,6 +222,11 @@ struct AdjacentCase {
     bool loads;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const AdjacentCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class SelectAdjacent : public AppViewModelTest, public testing::WithParamInterface<AdjacentCase> {};
 
 TEST_P(SelectAdjacent, Moves_within_bounds_without_wrapping) {
@@ -267,6 +277,11 @@ struct ToggleCase {
     TaskStatus to;
     QString request;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const ToggleCase& c, std::ostream* out) {
+    *out << rawValue(c.from).toStdString() << " -> " << c.request.toStdString();
+}
 
 class ToggleDone : public AppViewModelTest, public testing::WithParamInterface<ToggleCase> {};
 
@@ -473,6 +488,11 @@ struct DeleteFolderCase {
     QString request;
     QString selectedAfter;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const DeleteFolderCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class DeleteFolder : public AppViewModelTest,
                      public testing::WithParamInterface<DeleteFolderCase> {};

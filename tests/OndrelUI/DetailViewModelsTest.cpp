@@ -60,6 +60,11 @@ struct HistoryFailure {
     QString line;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const HistoryFailure& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class HistoryFailureTest : public CaptureHistoryTest,
                            public testing::WithParamInterface<HistoryFailure> {};
 
