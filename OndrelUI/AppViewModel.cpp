@@ -430,3 +430,90 @@ QCoro::Task<void> AppViewModel::capture(QByteArray audioData) {
         co_return;
     endCapture();
 }
+
+// MARK: QML entry points
+
+namespace {
+
+QCoro::Task<void> nothing() {
+    co_return;
+}
+
+std::optional<QString> presentUnlessEmpty(const QString& text) {
+    return text.isEmpty() ? std::nullopt : std::optional(text);
+}
+
+} // namespace
+
+QCoro::Task<void> AppViewModel::loadAll() {
+    QPointer<AppViewModel> self(this);
+    auto loadingFolders = loadFolders();
+    co_await loadingFolders;
+    if (!self)
+        co_return;
+    auto loadingTasks = loadTasks();
+    co_await loadingTasks;
+}
+
+QCoro::QmlTask AppViewModel::showScreen() {
+    return loadAll();
+}
+
+QCoro::QmlTask AppViewModel::reloadTasks() {
+    return loadTasks();
+}
+
+QCoro::QmlTask AppViewModel::selectFolder(const QString& folderId) {
+    return select(folderId);
+}
+
+QCoro::QmlTask AppViewModel::selectFolderBy(int offset) {
+    return selectAdjacentFolder(offset);
+}
+
+QCoro::QmlTask AppViewModel::toggleTask(const QString& taskId) {
+    const qsizetype index = m_taskModel->indexOfTask(taskId);
+    return index < 0 ? nothing() : toggleDone(tasks()[index]);
+}
+
+QCoro::QmlTask AppViewModel::removeTask(const QString& taskId) {
+    const qsizetype index = m_taskModel->indexOfTask(taskId);
+    return index < 0 ? nothing() : deleteTask(tasks()[index]);
+}
+
+QCoro::QmlTask AppViewModel::saveTask(const QString& taskId, const QString& title,
+                                      const QString& body, const QString& status,
+                                      const QString& priority, const QString& folderId,
+                                      const QDateTime& dueDate, bool hasDeadline) {
+    const auto wireStatus = fromRawValue<TaskStatus>(status);
+    const auto wirePriority = fromRawValue<Priority>(priority);
+    if (!wireStatus || !wirePriority)
+        return nothing();
+    const auto due =
+        dueDate.isValid() ? std::optional(Instant::fromQDateTime(dueDate)) : std::nullopt;
+    return updateTask(taskId, title, body, *wireStatus, *wirePriority, presentUnlessEmpty(folderId),
+                      due, hasDeadline);
+}
+
+QCoro::QmlTask AppViewModel::addFolder(const QString& name) {
+    return createFolder(name);
+}
+
+QCoro::QmlTask AppViewModel::removeFolder(const QString& folderId, const QString& moveTasksTo,
+                                          bool deleteTasks) {
+    const QList<Folder>& list = folders();
+    const auto folder = std::find_if(list.begin(), list.end(), [&](const Folder& candidate) {
+        return candidate.id == folderId;
+    });
+    if (folder == list.end())
+        return nothing();
+    return deleteFolder(*folder, presentUnlessEmpty(moveTasksTo), deleteTasks);
+}
+
+QCoro::QmlTask AppViewModel::sendText(const QString& text) {
+    return send(text);
+}
+
+QCoro::QmlTask AppViewModel::captureAudio(const QByteArray& audioData) {
+    return capture(audioData);
+}

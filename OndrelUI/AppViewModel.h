@@ -10,7 +10,9 @@
 #include "OndrelUI/TaskListModel.h"
 
 #include <QByteArray>
+#include <QCoroQmlTask>
 #include <QCoroTask>
+#include <QDateTime>
 #include <QObject>
 #include <QVariant>
 #include <QtQml/qqmlregistration.h>
@@ -90,6 +92,25 @@ public:
     QCoro::Task<void> send(QString text);
     QCoro::Task<void> capture(QByteArray audioData);
 
+    // Entry points for QML, which passes ids and wire strings instead of records. Each starts
+    // one action and returns a task QML may chain on with then(); an unknown id, status or
+    // priority does nothing. An empty folder id stands for "no folder".
+    Q_INVOKABLE QCoro::QmlTask showScreen(); // loadFolders, then loadTasks
+    Q_INVOKABLE QCoro::QmlTask reloadTasks();
+    Q_INVOKABLE QCoro::QmlTask selectFolder(const QString& folderId);
+    Q_INVOKABLE QCoro::QmlTask selectFolderBy(int offset);
+    Q_INVOKABLE QCoro::QmlTask toggleTask(const QString& taskId);
+    Q_INVOKABLE QCoro::QmlTask removeTask(const QString& taskId);
+    Q_INVOKABLE QCoro::QmlTask saveTask(const QString& taskId, const QString& title,
+                                        const QString& body, const QString& status,
+                                        const QString& priority, const QString& folderId,
+                                        const QDateTime& dueDate, bool hasDeadline);
+    Q_INVOKABLE QCoro::QmlTask addFolder(const QString& name);
+    Q_INVOKABLE QCoro::QmlTask removeFolder(const QString& folderId, const QString& moveTasksTo,
+                                            bool deleteTasks);
+    Q_INVOKABLE QCoro::QmlTask sendText(const QString& text);
+    Q_INVOKABLE QCoro::QmlTask captureAudio(const QByteArray& audioData);
+
     // The one error line for a failure of the action named by `label`.
     static QString failureText(std::exception_ptr error, const QString& label);
 
@@ -104,6 +125,7 @@ Q_SIGNALS:
     void statusTextChanged();
 
 private:
+    QCoro::Task<void> loadAll();
     QVariant selectedFolderIdValue() const;
     QVariant assistantAnswerValue() const;
     QVariant errorTextValue() const;
