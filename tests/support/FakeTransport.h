@@ -9,6 +9,7 @@
 #include <exception>
 #include <functional>
 #include <variant>
+#include <vector>
 
 // A scripted HTTPTransport for tests. Answers come from the FIFO first, then from the handler;
 // with neither, send() fails with std::logic_error so a missing script shows up as a test
