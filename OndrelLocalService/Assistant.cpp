@@ -98,8 +98,7 @@ ApplyResult Assistant::run(Call& call, const ParsedCommand& command) {
     return clarify(call, command.gap, command.subject);
 }
 
-QString Assistant::when(const QDateTime& due) const {
-    const QDate today = m_now().date();
+QString Assistant::when(const QDateTime& due, const QDate& today) {
     const QDate day = due.date();
     QString text = day == today              ? QStringLiteral("сегодня")
                    : day == today.addDays(1) ? QStringLiteral("завтра")
@@ -137,7 +136,7 @@ ApplyResult Assistant::createTask(Call& call, const ParsedCommand& command) {
     if (folder && !done)
         answer += QStringLiteral(" в папку %1").arg(quoted(folder->name));
     if (command.due && !done)
-        answer += QStringLiteral(" на ") + when(*command.due);
+        answer += QStringLiteral(" на ") + when(*command.due, call.now.date());
     ApplyResult applied =
         result(done ? Intent::createDone : Intent::captureNew, call.text, answer + u'.');
     applied.actions.append({QStringLiteral("CREATE_TASK"), task.id});
@@ -191,9 +190,9 @@ ApplyResult Assistant::rescheduleTask(Call& call, const ParsedCommand& command) 
     task.dueDate = Instant::fromQDateTime(*command.due);
     task.hasDeadline = true;
     m_tasks.touch(task);
-    ApplyResult applied = result(
-        Intent::updateTask, call.text,
-        QStringLiteral("Перенёс задачу %1 на %2.").arg(quoted(task.title), when(*command.due)));
+    ApplyResult applied = result(Intent::updateTask, call.text,
+                                 QStringLiteral("Перенёс задачу %1 на %2.")
+                                     .arg(quoted(task.title), when(*command.due, call.now.date())));
     applied.actions.append({QStringLiteral("UPDATE_TASK"), task.id});
     applied.tasks.append(task);
     return applied;
@@ -243,7 +242,8 @@ ApplyResult Assistant::queryDay(Call& call, const ParsedCommand& command) {
             task.dueDate->toQDateTime().toTimeZone(call.now.timeZone()).date() == *command.day)
             due.append(task);
     due = byDueDate(due);
-    const QString day = when(QDateTime(*command.day, QTime(23, 59), call.now.timeZone()));
+    const QString day =
+        when(QDateTime(*command.day, QTime(23, 59), call.now.timeZone()), call.now.date());
     QString answer = QStringLiteral("На %1 задач нет.").arg(day);
     if (!due.isEmpty())
         answer = QStringLiteral("На %1 %2: %3.")

@@ -41,7 +41,8 @@ private:
     QList<TaskItem*> find(const QString& userId, const QString& words, bool openFirst);
     ApplyResult notFoundOrAmbiguous(Call& call, const QString& words,
                                     const QList<TaskItem*>& found);
-    QString when(const QDateTime& due) const;
+    // "завтра в 15:00", "12.06.2026": a due time in words, relative to `today`.
+    static QString when(const QDateTime& due, const QDate& today);
 
     ServiceStore& m_store;
     FolderService& m_folders;

@@ -5,10 +5,11 @@
 #include <stdexcept>
 
 namespace {
-qint64 positiveNumber(const QCommandLineParser& parser, const QString& name, qint64 maximum) {
+qint64 wholeNumber(const QCommandLineParser& parser, const QString& name, qint64 minimum,
+                   qint64 maximum) {
     bool ok = false;
     const qint64 value = parser.value(name).toLongLong(&ok);
-    if (!ok || value < 0 || value > maximum)
+    if (!ok || value < minimum || value > maximum)
         throw std::invalid_argument(
             QStringLiteral("--%1: expected a whole number from 0 to %2, got '%3'")
                 .arg(name)
@@ -50,13 +51,13 @@ ServiceOptions ServiceOptions::parse(const QStringList& arguments) {
 
     constexpr qint64 tenYears = 10LL * 365 * 24 * 3600;
     ServiceOptions options;
-    options.port = quint16(positiveNumber(parser, QStringLiteral("port"), 65535));
+    options.port = quint16(wholeNumber(parser, QStringLiteral("port"), 0, 65535));
     if (parser.isSet(data))
         options.dataFile = parser.value(data);
     options.settings.auth.accessTTL =
-        std::chrono::seconds(positiveNumber(parser, QStringLiteral("access-ttl"), tenYears));
+        std::chrono::seconds(wholeNumber(parser, QStringLiteral("access-ttl"), 1, tenYears));
     options.settings.auth.refreshTTL =
-        std::chrono::seconds(positiveNumber(parser, QStringLiteral("refresh-ttl"), tenYears));
+        std::chrono::seconds(wholeNumber(parser, QStringLiteral("refresh-ttl"), 1, tenYears));
     options.settings.auth.seed = !parser.isSet(noSeed);
     options.settings.autoApprove = parser.isSet(autoApprove);
     return options;

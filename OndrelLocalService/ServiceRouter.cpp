@@ -108,10 +108,11 @@ HttpReply ServiceRouter::dispatch(const HttpCall& call) {
 }
 
 QString ServiceRouter::user(const HttpCall& call) const {
-    static const QByteArray scheme = "Bearer ";
-    if (!call.authorization.startsWith(scheme))
+    // The scheme name is case-insensitive; the token itself is not.
+    const QByteArray scheme = call.authorization.left(7);
+    if (scheme.compare("Bearer ", Qt::CaseInsensitive) != 0)
         throw ServiceError(401, QStringLiteral("Требуется вход: нет заголовка Authorization"));
-    return m_auth.authenticate(QString::fromUtf8(call.authorization.mid(scheme.size()).trimmed()));
+    return m_auth.authenticate(QString::fromUtf8(call.authorization.mid(7).trimmed()));
 }
 
 HttpReply ServiceRouter::signInRedirect() {

@@ -48,6 +48,10 @@ Folder* ServiceStore::folder(const QString& userId, const QString& id) {
     return nullptr;
 }
 
+const Folder* ServiceStore::folder(const QString& userId, const QString& id) const {
+    return const_cast<ServiceStore*>(this)->folder(userId, id);
+}
+
 TaskItem* ServiceStore::task(const QString& userId, const QString& id) {
     for (TaskItem& task : m_state.tasks)
         if (task.id == id && task.userId == userId)

@@ -22,16 +22,20 @@ public:
 
     // Changes nest: only the outermost one saves, and a failure anywhere undoes all of it.
     template <class Operation>
-    auto change(Operation operation) {
+    auto change(Operation operation) -> decltype(operation()) {
         if (m_depth > 0)
             return operation();
         const ServiceState before = m_state;
         ++m_depth;
         try {
-            auto result = operation();
-            --m_depth;
-            persist();
-            return result;
+            if constexpr (std::is_void_v<decltype(operation())>) {
+                operation();
+                finish();
+            } else {
+                auto result = operation();
+                finish();
+                return result;
+            }
         } catch (...) {
             m_depth = 0;
             m_state = before;
@@ -47,6 +51,7 @@ public:
     Instant serverTime();
 
     Folder* folder(const QString& userId, const QString& id);
+    const Folder* folder(const QString& userId, const QString& id) const;
     TaskItem* task(const QString& userId, const QString& id);
     Capture* capture(const QString& userId, const QString& id);
     ProcessingRun* run(const QString& id);
@@ -55,6 +60,10 @@ public:
     Folder* inbox(const QString& userId);
 
 private:
+    void finish() {
+        --m_depth;
+        persist();
+    }
     void persist();
 
     std::optional<StateFile> m_file;

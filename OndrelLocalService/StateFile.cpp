@@ -4,7 +4,9 @@
 #include "OndrelCore/ODJSON.h"
 #include "OndrelCore/RecordDescriptions.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <boost/describe/class.hpp>
@@ -54,6 +56,10 @@ std::optional<ServiceState> StateFile::load() const {
 }
 
 void StateFile::save(const ServiceState& state) const {
+    // A first run may name a file in a folder that does not exist yet.
+    const QDir folder = QFileInfo(m_path).absoluteDir();
+    if (!folder.exists() && !folder.mkpath(QStringLiteral(".")))
+        throw failure(QStringLiteral("cannot create the folder of the data file %1").arg(m_path));
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))
         throw failure(

@@ -3,6 +3,8 @@
 #include "OndrelLocalService/Identifiers.h"
 #include "OndrelLocalService/ServiceError.h"
 
+#include <utility>
+
 namespace {
 QString requireTitle(const QString& title) {
     const QString trimmed = title.trimmed();
@@ -29,7 +31,7 @@ QList<TaskItem> TaskService::list(const QString& userId, const std::optional<QSt
 }
 
 void TaskService::checkFolder(const QString& userId, const QString& folderId) const {
-    const Folder* folder = const_cast<ServiceStore&>(m_store).folder(userId, folderId);
+    const Folder* folder = std::as_const(m_store).folder(userId, folderId);
     if (!folder || folder->deleted)
         throw ServiceError(400, QStringLiteral("folderId: папка не найдена: %1").arg(folderId));
 }

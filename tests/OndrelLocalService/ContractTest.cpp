@@ -1,0 +1,229 @@
+#include "QtPrinters.h"
+
+#include "AacSynth.h"
+#include "ContractFixture.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST_F(ContractTest, SignInMeAndRefreshRotation) {
+    const AuthResponse first = awaitTask(anonymous().loginYandex(QStringLiteral("any")));
+    EXPECT_TRUE(first.created);
+    EXPECT_GT(first.refreshExpiresAt, first.accessExpiresAt);
+    const AuthResponse again = awaitTask(anonymous().loginYandex(QStringLiteral("other")));
+    EXPECT_FALSE(again.created);
+    EXPECT_EQ(again.user, first.user);
+    EXPECT_NE(again.accessToken, first.accessToken);
+
+    const User me = awaitTask(APIClient(service.baseURL(), transport, first.accessToken).me());
+    EXPECT_EQ(me, first.user);
+
+    const AuthResponse renewed = awaitTask(anonymous().refresh(first.refreshToken));
+    EXPECT_NE(renewed.refreshToken, first.refreshToken);
+    EXPECT_EQ(failure(anonymous().refresh(first.refreshToken)), 401);
+    EXPECT_EQ(failure(anonymous().me()), 401);
+    EXPECT_EQ(failure(anonymous().loginYandex(QString())), 400);
+}
+
+TEST_F(ContractTest, FoldersListCreateAndDelete) {
+    const APIClient api = signedIn();
+    const QList<Folder> seeded = awaitTask(api.listFolders());
+    ASSERT_FALSE(seeded.isEmpty());
+    EXPECT_EQ(seeded.first().name, QStringLiteral("Входящие"));
+    EXPECT_TRUE(seeded.first().isSystem);
+
+    const Folder garden = awaitTask(api.createFolder(
+        FolderCreateBody{.name = QStringLiteral("Дача"), .description = QStringLiteral("лето")}));
+    const Folder trips =
+        awaitTask(api.createFolder(FolderCreateBody{.name = QStringLiteral("Поездки")}));
+    EXPECT_EQ(garden.description, QStringLiteral("лето"));
+    const QList<Folder> listed = awaitTask(api.listFolders());
+    EXPECT_EQ(listed.mid(listed.size() - 2), (QList<Folder>{garden, trips}));
+    EXPECT_EQ(failure(api.createFolder(FolderCreateBody{.name = QStringLiteral("дача")})), 409);
+
+    const TaskItem seed = awaitTask(
+        api.createTask(TaskCreateBody{.title = QStringLiteral("полить"), .folderId = garden.id}));
+    const TaskItem other = awaitTask(
+        api.createTask(TaskCreateBody{.title = QStringLiteral("билеты"), .folderId = trips.id}));
+
+    const Folder moved = awaitTask(api.deleteFolder(garden.id, QStringLiteral("move"), trips.id));
+    EXPECT_TRUE(moved.deleted);
+    EXPECT_EQ(awaitTask(api.listTasks(trips.id)).size(), 2);
+    EXPECT_FALSE(awaitTask(api.listFolders()).contains(moved));
+
+    awaitTask(api.deleteFolder(trips.id, QStringLiteral("move"))); // no target: no folder
+    const QList<TaskItem> loose = awaitTask(api.listTasks());
+    for (const TaskItem& task : loose) {
+        if (task.id == seed.id || task.id == other.id) {
+            EXPECT_FALSE(task.folderId.has_value());
+        }
+    }
+
+    EXPECT_EQ(failure(api.deleteFolder(trips.id, QStringLiteral("delete"))), 404);
+    EXPECT_EQ(failure(api.deleteFolder(seeded.first().id, QStringLiteral("delete"))), 409);
+}
+
+TEST_F(ContractTest, DeletingAFolderWithItsTasksLeavesTombstones) {
+    const APIClient api = signedIn();
+    const Folder folder =
+        awaitTask(api.createFolder(FolderCreateBody{.name = QStringLiteral("Старое")}));
+    const TaskItem task = awaitTask(
+        api.createTask(TaskCreateBody{.title = QStringLiteral("забыть"), .folderId = folder.id}));
+    awaitTask(api.deleteFolder(folder.id, QStringLiteral("delete")));
+    EXPECT_TRUE(awaitTask(api.listTasks(folder.id)).isEmpty());
+    const SyncPullResponse pulled = awaitTask(api.syncPull());
+    const auto tombstone = std::find_if(pulled.tasks.begin(), pulled.tasks.end(),
+                                        [&](const TaskItem& t) { return t.id == task.id; });
+    ASSERT_NE(tombstone, pulled.tasks.end());
+    EXPECT_TRUE(tombstone->deleted);
+}
+
+TEST_F(ContractTest, TasksCreateFilterPatchCompleteAndDelete) {
+    const APIClient api = signedIn();
+    const Folder inbox = awaitTask(api.listFolders()).first();
+    const Instant due = Instant::fromMSecsSinceEpoch(1'790'000'000'250);
+    const TaskItem created =
+        awaitTask(api.createTask(TaskCreateBody{.title = QStringLiteral("Отчёт"),
+                                                .folderId = inbox.id,
+                                                .priority = Priority::high,
+                                                .body = QStringLiteral("к пятнице"),
+                                                .dueDate = due}));
+    EXPECT_EQ(created.dueDate, due);
+    EXPECT_TRUE(created.hasDeadline);
+    EXPECT_EQ(created.source, SourceKind::manual);
+
+    const TaskItem patched = awaitTask(
+        api.patchTask(created.id, TaskPatchBody{.title = QStringLiteral("Отчёт за май")}));
+    EXPECT_EQ(patched.title, QStringLiteral("Отчёт за май"));
+    EXPECT_EQ(patched.body, created.body); // absent fields stay as they were
+    EXPECT_EQ(patched.priority, Priority::high);
+    EXPECT_EQ(patched.dueDate, due);
+    EXPECT_GT(patched.serverUpdatedAt, created.serverUpdatedAt);
+
+    const TaskItem done = awaitTask(api.completeTask(created.id));
+    EXPECT_EQ(done.status, TaskStatus::done);
+    EXPECT_TRUE(done.completedAt.has_value());
+    EXPECT_EQ(awaitTask(api.listTasks(inbox.id, TaskStatus::done)), QList<TaskItem>{done});
+    EXPECT_FALSE(awaitTask(api.listTasks(std::nullopt, TaskStatus::todo)).contains(done));
+
+    const TaskItem reopened =
+        awaitTask(api.patchTask(created.id, TaskPatchBody{.status = TaskStatus::todo}));
+    EXPECT_FALSE(reopened.completedAt.has_value());
+
+    const TaskItem removed = awaitTask(api.deleteTask(created.id));
+    EXPECT_TRUE(removed.deleted);
+    EXPECT_TRUE(awaitTask(api.listTasks(inbox.id)).isEmpty() ||
+                !awaitTask(api.listTasks(inbox.id)).contains(removed));
+    EXPECT_EQ(failure(api.completeTask(created.id)), 404);
+    EXPECT_EQ(failure(api.patchTask(QStringLiteral("no such"), {})), 404);
+    EXPECT_EQ(failure(api.createTask(TaskCreateBody{.title = QStringLiteral("x"),
+                                                    .folderId = QStringLiteral("nope")})),
+              400);
+}
+
+TEST_F(ContractTest, SyncPullSinceAndPushWithConflicts) {
+    const APIClient api = signedIn();
+    const SyncPullResponse all = awaitTask(api.syncPull());
+    EXPECT_FALSE(all.folders.isEmpty());
+    EXPECT_FALSE(all.tasks.isEmpty());
+
+    const TaskItem task =
+        awaitTask(api.createTask(TaskCreateBody{.title = QStringLiteral("новая")}));
+    const SyncPullResponse next = awaitTask(api.syncPull(all.serverTime));
+    // The client's cursor has whole seconds, so changes it already has may come again; the new
+    // one must come.
+    EXPECT_TRUE(next.tasks.contains(task));
+    for (const TaskItem& repeated : next.tasks)
+        EXPECT_TRUE(repeated == task || all.tasks.contains(repeated));
+    for (const Folder& repeated : next.folders)
+        EXPECT_TRUE(all.folders.contains(repeated));
+
+    const QString older = Instant{task.updatedAt.time - std::chrono::minutes(1)}.toString();
+    const QString newer = Instant{task.updatedAt.time + std::chrono::minutes(1)}.toString();
+    const SyncPushResponse pushed = awaitTask(api.syncPush(SyncPushBody{
+        .tasks = QList<SyncTaskInput>{
+            {.id = task.id, .title = QStringLiteral("старая правка"), .updatedAt = older},
+            {.id = QStringLiteral("offline"),
+             .title = QStringLiteral("с ноутбука"),
+             .updatedAt = newer}}}));
+    EXPECT_EQ(pushed.appliedTaskIds, QStringList{QStringLiteral("offline")});
+    EXPECT_EQ(pushed.conflictTasks, QList<TaskItem>{task});
+    EXPECT_GE(pushed.serverTime, next.serverTime);
+
+    const SyncPushResponse applied = awaitTask(api.syncPush(
+        SyncPushBody{.tasks = QList<SyncTaskInput>{
+                         {.id = task.id, .status = TaskStatus::done, .updatedAt = newer}}}));
+    EXPECT_EQ(applied.appliedTaskIds, QStringList{task.id});
+    EXPECT_TRUE(awaitTask(api.syncPush(SyncPushBody{})).appliedTaskIds.isEmpty());
+}
+
+TEST_F(ContractTest, CapturesAreFiledAndReprocessed) {
+    const APIClient api = signedIn();
+    const QByteArray audio = AacSynth::sineM4a(7.0);
+    const CaptureProcessResponse response = awaitTask(api.createCapture(
+        QString::fromLatin1(audio.toBase64()), QStringLiteral("audio/m4a"), 7000));
+    ASSERT_TRUE(response.result.has_value());
+    ASSERT_EQ(response.result->tasks.size(), 1);
+    EXPECT_EQ(response.result->tasks.first().title, QStringLiteral("Голосовая заметка (0:07)"));
+    EXPECT_FALSE(response.result->answer.isEmpty());
+    EXPECT_EQ(awaitTask(api.listCaptures()), QList<Capture>{response.capture});
+
+    const ReprocessResponse again =
+        awaitTask(api.reprocess(response.capture.id, QStringLiteral("купить молоко завтра")));
+    ASSERT_TRUE(again.run && again.result);
+    const CaptureWithRuns history = awaitTask(api.getCapture(response.capture.id));
+    ASSERT_EQ(history.runs.size(), 2);
+    EXPECT_EQ(history.runs.first().supersededById, again.run->id);
+    EXPECT_EQ(history.capture.latestRunId, again.run->id);
+
+    EXPECT_EQ(failure(api.createCapture(QStringLiteral("не base64"), std::nullopt, std::nullopt)),
+              400);
+    EXPECT_EQ(failure(api.getCapture(QStringLiteral("no such"))), 404);
+    EXPECT_EQ(failure(api.reprocess(response.capture.id)), 400);
+}
+
+TEST_F(ContractTest, AssistantCommandsChangeWhatTheListsShow) {
+    const APIClient api = signedIn();
+    const ApplyResult created = awaitTask(api.assistantAsk(QStringLiteral("купить молоко завтра")));
+    EXPECT_EQ(created.intent, Intent::captureNew);
+    ASSERT_EQ(created.tasks.size(), 1);
+    EXPECT_TRUE(awaitTask(api.listTasks()).contains(created.tasks.first()));
+
+    const ApplyResult done = awaitTask(api.assistantAsk(QStringLiteral("выполнил купить молоко")));
+    EXPECT_EQ(done.intent, Intent::completeTask);
+    const QList<TaskItem> finished = awaitTask(api.listTasks(std::nullopt, TaskStatus::done));
+    EXPECT_EQ(finished.size(), 1);
+
+    const ApplyResult unclear = awaitTask(api.assistantAsk(QStringLiteral("как дела?")));
+    EXPECT_TRUE(unclear.needsClarification);
+}
+
+class DataFileContract : public ContractTest {
+protected:
+    DataFileContract() : ContractTest({}, dir().filePath(QStringLiteral("state.json"))) {}
+    static QTemporaryDir& dir() {
+        static QTemporaryDir directory;
+        return directory;
+    }
+};
+
+TEST_F(DataFileContract, ARestartKeepsDataAndSessions) {
+    const APIClient before = signedIn();
+    const Folder folder =
+        awaitTask(before.createFolder(FolderCreateBody{.name = QStringLiteral("Дом")}));
+    awaitTask(before.createTask(
+        TaskCreateBody{.title = QStringLiteral("починить кран"), .folderId = folder.id}));
+    const QList<TaskItem> tasks = awaitTask(before.listTasks());
+    const QList<Folder> folders = awaitTask(before.listFolders());
+
+    service.restart();
+    const APIClient after(service.baseURL(), transport, auth->accessToken);
+    EXPECT_EQ(awaitTask(after.listFolders()), folders);
+    EXPECT_EQ(awaitTask(after.listTasks()), tasks);
+    EXPECT_FALSE(awaitTask(anonymous().loginYandex(QStringLiteral("t"))).created);
+}
+
+} // namespace

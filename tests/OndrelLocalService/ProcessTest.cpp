@@ -1,0 +1,97 @@
+#include "QtPrinters.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The executable itself: its one line at start, its exit on SIGTERM, its refusals at start.
+class ServiceProcess : public testing::Test {
+protected:
+    void start(const QStringList& arguments) {
+        process.start(QStringLiteral(ONDREL_SERVICE_BINARY), arguments);
+        ASSERT_TRUE(process.waitForStarted(10'000));
+    }
+    quint16 listeningPort() {
+        static const QRegularExpression line(
+            QStringLiteral("^ondrel-local-service listening on http://127\\.0\\.0\\.1:(\\d+)\\n$"));
+        if (!process.canReadLine())
+            process.waitForReadyRead(10'000);
+        const QRegularExpressionMatch match = line.match(QString::fromUtf8(process.readLine()));
+        return match.hasMatch() ? quint16(match.captured(1).toUInt()) : 0;
+    }
+    int post(quint16 port, const char* path, const QByteArray& body) {
+        QNetworkRequest request(
+            QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(QLatin1String(path))));
+        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
+        QNetworkReply* reply = network.post(request, body);
+        QEventLoop loop;
+        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        loop.exec();
+        reply->deleteLater();
+        return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    }
+
+    QTemporaryDir dir;
+    QString data = dir.filePath(QStringLiteral("state.json"));
+    QProcess process;
+    QNetworkAccessManager network;
+};
+
+TEST_F(ServiceProcess, PrintsItsAddressServesAndStopsCleanlyOnSigterm) {
+    start({QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--data"), data});
+    const quint16 port = listeningPort();
+    ASSERT_NE(port, 0);
+    EXPECT_EQ(post(port, "/auth/yandex", R"({"accessToken":"t"})"), 200);
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(10'000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+    QFile file(data);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("\"Входящие\""));
+}
+
+TEST_F(ServiceProcess, RefusesToStartOnACorruptDataFileAndLeavesItAlone) {
+    QFile file(data);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("{\"version\":1,\"users\":[");
+    file.close();
+    start({QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--data"), data});
+    ASSERT_TRUE(process.waitForFinished(10'000));
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(process.readAllStandardError().contains(data.toUtf8()));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("{\"version\":1,\"users\":["));
+}
+
+TEST_F(ServiceProcess, RefusesBadOptionsAndABusyPort) {
+    for (const QStringList& arguments :
+         {QStringList{QStringLiteral("--port"), QStringLiteral("70000")},
+          QStringList{QStringLiteral("--access-ttl"), QStringLiteral("-5")},
+          QStringList{QStringLiteral("--refresh-ttl"), QStringLiteral("0")},
+          QStringList{QStringLiteral("extra")}}) {
+        QProcess bad;
+        bad.start(QStringLiteral(ONDREL_SERVICE_BINARY), arguments);
+        ASSERT_TRUE(bad.waitForFinished(10'000));
+        EXPECT_EQ(bad.exitCode(), 1) << arguments.join(u' ').toStdString();
+    }
+    start({QStringLiteral("--port"), QStringLiteral("0")});
+    const quint16 port = listeningPort();
+    QProcess second;
+    second.start(QStringLiteral(ONDREL_SERVICE_BINARY),
+                 {QStringLiteral("--port"), QString::number(port)});
+    ASSERT_TRUE(second.waitForFinished(10'000));
+    EXPECT_EQ(second.exitCode(), 1);
+    process.terminate();
+    process.waitForFinished(10'000);
+}
+
+} // namespace
