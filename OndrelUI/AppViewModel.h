@@ -3,6 +3,7 @@
 #include "OndrelCore/Folder.h"
 #include "OndrelCore/Instant.h"
 #include "OndrelCore/Priority.h"
+#include "OndrelCore/SpeechTranscriber.h"
 #include "OndrelCore/TaskItem.h"
 #include "OndrelCore/TaskSort.h"
 #include "OndrelCore/TaskStatus.h"
@@ -22,7 +23,6 @@
 #include <optional>
 
 class AuthSession;
-class SpeechTranscriber;
 
 // State and behaviour of the main screen: folder tabs, the selected folder's tasks, the sort
 // order, the assistant's last answer, the last error line and the progress of a capture.

@@ -4,6 +4,7 @@
 #include "ModelSignalLog.h"
 #include "OndrelCore/APIError.h"
 #include "OndrelCore/CaptureProcessResponse.h"
+#include "OndrelCore/MockSpeechTranscriber.h"
 #include "OndrelCore/TransportError.h"
 #include "PropertyLog.h"
 #include "TaskFactory.h"
@@ -53,6 +54,18 @@ TEST_F(AppViewModelTest, Starts_empty_and_sends_nothing) {
     EXPECT_FALSE(vm.assistantAnswer() || vm.errorText() || vm.statusText() || vm.isBusy());
     EXPECT_EQ(vm.transcriber(), nullptr);
     EXPECT_TRUE(transport->requests().isEmpty());
+}
+
+TEST_F(AppViewModelTest, Keeps_the_transcriber_it_is_given_and_never_consults_it) {
+    const auto transcriber = std::make_shared<MockSpeechTranscriber>(QStringLiteral("текст"));
+    AppViewModel withSpeech(&session, transcriber);
+    EXPECT_EQ(withSpeech.transcriber(), transcriber);
+    answer(CaptureProcessResponse{});
+    answer(QList<Folder>{});
+    answer(QList<TaskItem>{});
+    wait(withSpeech.capture("audio"));
+    EXPECT_EQ(newRequests().first(), QStringLiteral("POST /captures")); // the service transcribes
+    EXPECT_EQ(transcriber.use_count(), 2);
 }
 
 TEST_F(AppViewModelTest, Load_folders_selects_the_first_only_when_nothing_is_selected) {
