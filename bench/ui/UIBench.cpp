@@ -1,0 +1,120 @@
+// The main screen's list under load: 10,000 tasks loaded into the view model and its row
+// model, and one completion toggled in that list.
+
+#include "OndrelCore/ODJSON.h"
+#include "OndrelUI/AppViewModel.h"
+#include "OndrelUI/AuthSession.h"
+#include "OndrelUI/TaskListModel.h"
+#include "support/FakeTransport.h"
+
+#include <QCoreApplication>
+#include <QCoroTask>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace {
+
+constexpr int taskCount = 10'000;
+
+QList<TaskItem> manyTasks(const QString& titleSuffix) {
+    QList<TaskItem> tasks;
+    tasks.reserve(taskCount);
+    for (int i = 0; i < taskCount; ++i) {
+        TaskItem task;
+        task.id = QStringLiteral("task-%1").arg(i);
+        task.userId = QStringLiteral("user-1");
+        task.folderId = QStringLiteral("folder-1");
+        task.title = QStringLiteral("Задача номер %1 %2").arg(i).arg(titleSuffix);
+        task.body = QStringLiteral("Подробное описание задачи, чтобы строка была похожа на правду");
+        task.status = i % 4 == 0 ? TaskStatus::done : TaskStatus::todo;
+        task.priority = Priority::medium;
+        task.tags = {QStringLiteral("дом")};
+        task.createdAt =
+            Instant::fromMSecsSinceEpoch(1'700'000'000'000 + qint64(i * 7919 % taskCount) * 1000);
+        task.updatedAt = task.createdAt;
+        task.serverUpdatedAt = task.createdAt;
+        tasks.append(std::move(task));
+    }
+    return tasks;
+}
+
+// A signed-in view model whose transport answers from a handler.
+struct Screen {
+    Screen() { session.set(QStringLiteral("access"), QStringLiteral("refresh")); }
+    std::shared_ptr<FakeTransport> transport = std::make_shared<FakeTransport>();
+    QTemporaryDir directory;
+    QSettings settings{directory.filePath(QStringLiteral("tokens.ini")), QSettings::IniFormat};
+    AuthSession session{QUrl(QStringLiteral("http://service.test")), transport, &settings};
+    AppViewModel vm{&session};
+};
+
+// Decoding, sorting and the model reset of a 10,000-task answer. Two answers that differ only
+// in their last task alternate, so every load really replaces the list.
+void loadTasks(benchmark::State& state) {
+    Screen screen;
+    QList<TaskItem> second = manyTasks({});
+    second.last().title += u'!';
+    const QByteArray answers[2] = {ODJSON::encoder().encode(manyTasks({})),
+                                   ODJSON::encoder().encode(second)};
+    int turn = 0;
+    screen.transport->setHandler([&](const HTTPRequest&) {
+        return HTTPResponse{answers[turn++ % 2], 200};
+    });
+    for (auto _ : state)
+        QCoro::waitFor(screen.vm.loadTasks());
+    if (screen.vm.tasks().size() != taskCount)
+        state.SkipWithError("the list was not loaded");
+    state.counters["tasks"] = taskCount;
+}
+BENCHMARK(loadTasks)->Unit(benchmark::kMillisecond);
+
+// The list model's share of a load, without the transport and decoding: sorting 10,000 tasks
+// and resetting the rows (two lists alternate so every reset is real).
+void sortAndReset(benchmark::State& state) {
+    TaskListModel model;
+    QList<TaskItem> lists[2] = {manyTasks({}), manyTasks(QStringLiteral("!"))};
+    int turn = 0;
+    for (auto _ : state)
+        model.setTasks(sortTasks(lists[turn++ % 2], TaskSort::createdDesc));
+    state.counters["rows"] = model.rowCount();
+}
+BENCHMARK(sortAndReset)->Unit(benchmark::kMillisecond);
+
+// One toggle in the loaded list: the optimistic change, the service's answer and both row
+// updates (the task moves between the unfinished and the finished group each time).
+void toggleDone(benchmark::State& state) {
+    Screen screen;
+    const QList<TaskItem> tasks = manyTasks({});
+    const QByteArray listAnswer = ODJSON::encoder().encode(tasks);
+    screen.transport->enqueue(200, listAnswer);
+    QCoro::waitFor(screen.vm.loadTasks());
+
+    const qsizetype middle = taskCount / 2 + 1;
+    screen.transport->setHandler([&](const HTTPRequest& request) {
+        TaskItem answer = screen.vm.tasks()[middle];
+        answer.status = request.method == "POST" ? TaskStatus::done : TaskStatus::todo;
+        return HTTPResponse{ODJSON::encoder().encode(answer), 200};
+    });
+    for (auto _ : state)
+        QCoro::waitFor(screen.vm.toggleDone(screen.vm.tasks()[middle]));
+    if (screen.vm.errorText())
+        state.SkipWithError(screen.vm.errorText()->toStdString().c_str());
+    state.counters["tasks"] = taskCount;
+}
+BENCHMARK(toggleDone)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

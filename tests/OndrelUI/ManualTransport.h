@@ -1,0 +1,54 @@
+#pragma once
+
+#include "OndrelCore/HTTPTransport.h"
+
+#include <QList>
+#include <QTimer>
+
+#include <coroutine>
+#include <optional>
+
+// A transport whose requests wait until the test answers each one by number, in any order, so
+// tests can make an earlier request finish after a later one. An answer is delivered on a
+// later turn of the event loop, as from the network.
+class ManualTransport : public HTTPTransport {
+public:
+    QCoro::Task<HTTPResponse> send(HTTPRequest request) override {
+        const qsizetype number = m_requests.size();
+        m_requests.append(std::move(request));
+        m_pending.append(Pending{});
+        co_await AnswerAwaiter{this, number};
+        co_return *m_pending[number].answer;
+    }
+
+    void answer(qsizetype number, int status, QByteArray body) {
+        Pending& pending = m_pending[number];
+        pending.answer = HTTPResponse{std::move(body), status};
+        if (const auto waiting = pending.waiting)
+            QTimer::singleShot(0, [waiting] { waiting.resume(); });
+    }
+
+    const QList<HTTPRequest>& requests() const { return m_requests; }
+
+private:
+    struct Pending {
+        std::optional<HTTPResponse> answer;
+        std::coroutine_handle<> waiting;
+    };
+    struct AnswerAwaiter {
+        ManualTransport* transport;
+        qsizetype number;
+        bool await_ready() const noexcept { return false; }
+        void await_suspend(std::coroutine_handle<> handle) {
+            Pending& pending = transport->m_pending[number];
+            if (pending.answer)
+                QTimer::singleShot(0, [handle] { handle.resume(); });
+            else
+                pending.waiting = handle;
+        }
+        void await_resume() const noexcept {}
+    };
+
+    QList<HTTPRequest> m_requests;
+    QList<Pending> m_pending;
+};

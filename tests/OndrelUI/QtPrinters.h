@@ -1,0 +1,22 @@
+#pragma once
+
+#include "OndrelCore/Folder.h"
+#include "OndrelCore/ODJSON.h"
+#include "OndrelCore/TaskItem.h"
+
+#include <QString>
+
+#include <ostream>
+
+// Readable gtest failure messages for Qt text and for records (as their JSON).
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+inline void PrintTo(const TaskItem& task, std::ostream* out) {
+    *out << ODJSON::encoder().encode(task).toStdString();
+}
+
+inline void PrintTo(const Folder& folder, std::ostream* out) {
+    *out << ODJSON::encoder().encode(folder).toStdString();
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "OndrelCore/Folder.h"
+#include "OndrelCore/TaskItem.h"
+
+#include <QString>
+
+// Small records for view-model and model tests; the fields not named keep their defaults.
+inline TaskItem makeTask(const QString& id, TaskStatus status = TaskStatus::todo,
+                         qint64 createdSeconds = 0) {
+    TaskItem task;
+    task.id = id;
+    task.userId = QStringLiteral("u1");
+    task.title = QStringLiteral("Задача ") + id;
+    task.status = status;
+    task.createdAt = Instant::fromMSecsSinceEpoch(1'700'000'000'000 + createdSeconds * 1000);
+    task.updatedAt = task.createdAt;
+    task.serverUpdatedAt = task.createdAt;
+    return task;
+}
+
+inline Folder makeFolder(const QString& id, const QString& name) {
+    Folder folder;
+    folder.id = id;
+    folder.userId = QStringLiteral("u1");
+    folder.name = name;
+    return folder;
+}
