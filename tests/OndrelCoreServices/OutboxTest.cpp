@@ -4,7 +4,7 @@
 #include "OndrelCore/TransportError.h"
 
 #include "Records.h"
-#include "WaitUntil.h"
+#include "support/WaitUntil.h"
 #include "support/AwaitTask.h"
 #include "support/FakeTransport.h"
 

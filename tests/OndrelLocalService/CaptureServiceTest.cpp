@@ -1,5 +1,5 @@
 #include "AacSynth.h"
-#include "QtPrinters.h"
+#include "support/QtPrinters.h"
 
 #include "OndrelLocalService/AudioProbe.h"
 #include "OndrelLocalService/CaptureService.h"

@@ -1,6 +1,6 @@
 #include "OndrelLocalService/CommandParser.h"
 #include "OndrelLocalService/WordStem.h"
-#include "QtPrinters.h"
+#include "support/QtPrinters.h"
 
 #include <QTimeZone>
 

@@ -2,7 +2,7 @@
 #include "OndrelLocalService/AuthService.h"
 #include "OndrelLocalService/FolderService.h"
 #include "OndrelLocalService/ServiceError.h"
-#include "QtPrinters.h"
+#include "support/QtPrinters.h"
 
 #include <QDir>
 #include <QFile>

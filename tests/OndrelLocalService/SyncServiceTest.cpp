@@ -1,6 +1,6 @@
 #include "OndrelLocalService/SyncService.h"
 #include "OndrelLocalService/DemoSeed.h"
-#include "QtPrinters.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "OndrelUI/AppConfig.h"
-#include "QtPrinters.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 

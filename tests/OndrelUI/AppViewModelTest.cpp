@@ -1,5 +1,5 @@
 #include "OndrelUI/AppViewModel.h"
-#include "QtPrinters.h"
+#include "support/QtPrinters.h"
 
 #include "ModelSignalLog.h"
 #include "OndrelCore/APIError.h"

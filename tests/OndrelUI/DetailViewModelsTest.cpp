@@ -1,6 +1,6 @@
 #include "OndrelUI/CaptureHistoryViewModel.h"
 #include "OndrelUI/TaskDetailViewModel.h"
-#include "QtPrinters.h"
+#include "support/QtPrinters.h"
 
 #include "OndrelCore/ReprocessResponse.h"
 #include "TaskFactory.h"

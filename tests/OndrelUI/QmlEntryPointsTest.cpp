@@ -1,7 +1,7 @@
 #include "OndrelUI/AppViewModel.h"
 
 #include "OndrelCore/ApplyResult.h"
-#include "QtPrinters.h"
+#include "support/QtPrinters.h"
 #include "TaskFactory.h"
 #include "ViewModelFixture.h"
 

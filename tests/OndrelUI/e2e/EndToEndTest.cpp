@@ -5,7 +5,7 @@
 #include "OndrelLocalService/LocalServer.h"
 #include "OndrelLocalService/ServiceStore.h"
 #include "OndrelUI/AuthSession.h"
-#include "QtPrinters.h"
+#include "support/QtPrinters.h"
 #include "support/AwaitTask.h"
 
 #include <QSettings>
