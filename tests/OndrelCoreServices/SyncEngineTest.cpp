@@ -54,21 +54,16 @@ struct SyncEngineTest : testing::Test {
     }
 };
 
-TEST_F(SyncEngineTest, firstPullAsksForEverything) {
+// The first pull asks for everything; the next asks since the server's clock, to the second,
+// and brings only what changed.
+TEST_F(SyncEngineTest, pullsEverythingThenOnlyWhatChanged) {
     EXPECT_EQ(engine.lastServerTime(), std::nullopt);
     firstPull();
-    ASSERT_EQ(transport->requests().size(), 1);
-    const HTTPRequest& request = transport->requests().front();
-    EXPECT_EQ(request.method, "GET");
-    EXPECT_EQ(request.url.path(), QStringLiteral("/sync"));
-    EXPECT_FALSE(request.url.hasQuery());
+    EXPECT_EQ(sinceOf(transport->requests()[0]), std::nullopt);
     EXPECT_EQ(idsOf(engine.store().activeFolders()), QStringList({"inbox"}));
     EXPECT_EQ(idsOf(engine.store().tasks(inbox, TaskSort::createdDesc)), QStringList({"b", "a"}));
     EXPECT_EQ(engine.lastServerTime(), firstTime);
-}
 
-TEST_F(SyncEngineTest, nextPullBringsOnlyWhatChangedSinceTheServersClock) {
-    firstPull();
     TaskItem gone = makeTask("a", inbox, day(1));
     gone.deleted = true;
     const Instant secondTime = at("2024-05-01T10:05:00Z");
@@ -77,9 +72,7 @@ TEST_F(SyncEngineTest, nextPullBringsOnlyWhatChangedSinceTheServersClock) {
                                       renamed(makeTask("b", inbox, day(2)), "Позвонить")},
                                      secondTime));
     awaitTask(engine.pull());
-
     ASSERT_EQ(transport->requests().size(), 2);
-    // The cursor is the server's time, sent to the second.
     EXPECT_EQ(sinceOf(transport->requests()[1]), QStringLiteral("2024-05-01T10:00:00Z"));
     const auto listed = engine.store().tasks(inbox, TaskSort::createdDesc);
     EXPECT_EQ(idsOf(listed), QStringList({"c", "b"}));
@@ -115,41 +108,19 @@ TEST_F(SyncEngineTest, failedPullChangesNothing) {
         EXPECT_EQ(sinceOf(transport->requests()[i]), QStringLiteral("2024-05-01T10:00:00Z"));
 }
 
+// A failed capture does not fail the run; a failed pull after a flush keeps the flush only.
 TEST_F(SyncEngineTest, syncFlushesBeforeItPulls) {
-    outbox->enqueue(PendingCapture{.id = QStringLiteral("p1"),
-                                   .audioBase64 = QStringLiteral("AAAA"),
-                                   .mimeType = QStringLiteral("audio/m4a"),
-                                   .durationMs = {},
-                                   .createdAt = day(1)});
+    outbox->enqueue(pendingCapture("p1"));
     transport->enqueue(500, "capture failed");
     transport->enqueue(200, pullJSON({}, {makeTask("a", inbox)}, firstTime));
-    awaitTask(engine.sync()); // the failed capture does not fail the run
+    awaitTask(engine.sync());
     ASSERT_EQ(transport->requests().size(), 2);
     EXPECT_EQ(transport->requests()[0].url.path(), QStringLiteral("/captures"));
     EXPECT_EQ(transport->requests()[1].url.path(), QStringLiteral("/sync"));
     EXPECT_EQ(outbox->pending().size(), 1);
     EXPECT_EQ(engine.lastServerTime(), firstTime);
-}
 
-TEST_F(SyncEngineTest, pullFailingAfterAFlushKeepsTheFlushButNotThePull) {
-    firstPull();
-    outbox->enqueue(PendingCapture{.id = QStringLiteral("p1"),
-                                   .audioBase64 = QStringLiteral("AAAA"),
-                                   .mimeType = QStringLiteral("audio/m4a"),
-                                   .durationMs = 900,
-                                   .createdAt = day(1)});
-    transport->enqueue(200, ODJSON::encoder().encode(CaptureProcessResponse{
-                                .capture = Capture{.id = QStringLiteral("c1"),
-                                                   .userId = QStringLiteral("u1"),
-                                                   .deviceId = {},
-                                                   .audioUrl = {},
-                                                   .durationMs = 900,
-                                                   .status = CaptureStatus::processed,
-                                                   .latestRunId = {},
-                                                   .retentionUntil = {},
-                                                   .createdAt = day(2)},
-                                .run = {},
-                                .result = {}}));
+    transport->enqueue(200, ODJSON::encoder().encode(acceptedCapture("c1")));
     transport->enqueue(502, "bad gateway");
     const LocalStore before = engine.store();
     EXPECT_THROW(awaitTask(engine.sync()), APIError);
