@@ -6,7 +6,6 @@
 #include "OndrelCore/APIError.h"
 #include "OndrelCore/DecodingError.h"
 #include "OndrelCore/ODJSON.h"
-#include "OndrelCore/TransportError.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -213,19 +212,6 @@ TEST(APIClient, StatusesMapToErrors) {
         } else {
             EXPECT_THROW(awaitTask(std::move(call)), DecodingError);
         }
-    }
-}
-
-TEST(APIClient, TransportFailurePassesThroughUnchanged) {
-    auto transport = fakeTransport();
-    transport->enqueueError(std::make_exception_ptr(
-        TransportError(QNetworkReply::ConnectionRefusedError, "Connection refused")));
-    try {
-        awaitTask(client(transport).listFolders());
-        ADD_FAILURE() << "no error";
-    } catch (const TransportError& error) {
-        EXPECT_EQ(error.error(), QNetworkReply::ConnectionRefusedError);
-        EXPECT_EQ(error.description(), "Connection refused");
     }
 }
 

@@ -65,15 +65,6 @@ TEST_F(Fixture, skipsTasksWithoutADeadline) {
     EXPECT_TRUE(calendar->added().isEmpty());
 }
 
-TEST_F(Fixture, mockRepeatsItsIdentifierUntilChanged) {
-    EXPECT_EQ(awaitTask(scheduler.scheduleIfNeeded(deadlineTask())), QStringLiteral("evt-1"));
-    EXPECT_EQ(awaitTask(scheduler.scheduleIfNeeded(deadlineTask())), QStringLiteral("evt-1"));
-    calendar->setNextIdentifier(QStringLiteral("evt-7"));
-    EXPECT_EQ(awaitTask(scheduler.scheduleIfNeeded(deadlineTask())), QStringLiteral("evt-7"));
-    EXPECT_EQ(calendar->added().size(), 3);
-    EXPECT_EQ(calendar->nextIdentifier(), QStringLiteral("evt-7"));
-}
-
 class FailingCalendar : public CalendarService {
 public:
     QCoro::Task<QString> addReminder(ReminderRequest) override {

@@ -5,9 +5,9 @@
 #include "OndrelCore/TransportError.h"
 
 #include "Records.h"
-#include "support/WaitUntil.h"
 #include "support/AwaitTask.h"
 #include "support/FakeTransport.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -31,11 +31,6 @@ std::optional<QString> sinceOf(const HTTPRequest& request) {
     return query.queryItemValue(QStringLiteral("since"), QUrl::FullyDecoded);
 }
 
-TaskItem renamed(TaskItem task, const char* title) {
-    task.title = QString::fromUtf8(title);
-    return task;
-}
-
 struct SyncEngineTest : testing::Test {
     std::shared_ptr<FakeTransport> transport = std::make_shared<FakeTransport>();
     std::shared_ptr<Outbox> outbox = std::make_shared<Outbox>();
@@ -53,33 +48,6 @@ struct SyncEngineTest : testing::Test {
         awaitTask(engine.pull());
     }
 };
-
-// The first pull asks for everything; the next asks since the server's clock, to the second,
-// and brings only what changed.
-TEST_F(SyncEngineTest, pullsEverythingThenOnlyWhatChanged) {
-    EXPECT_EQ(engine.lastServerTime(), std::nullopt);
-    firstPull();
-    EXPECT_EQ(sinceOf(transport->requests()[0]), std::nullopt);
-    EXPECT_EQ(idsOf(engine.store().activeFolders()), QStringList({"inbox"}));
-    EXPECT_EQ(idsOf(engine.store().tasks(inbox, TaskSort::createdDesc)), QStringList({"b", "a"}));
-    EXPECT_EQ(engine.lastServerTime(), firstTime);
-
-    TaskItem gone = makeTask("a", inbox, day(1));
-    gone.deleted = true;
-    const Instant secondTime = at("2024-05-01T10:05:00Z");
-    transport->enqueue(200, pullJSON({},
-                                     {gone, makeTask("c", inbox, day(3)),
-                                      renamed(makeTask("b", inbox, day(2)), "Позвонить")},
-                                     secondTime));
-    awaitTask(engine.pull());
-    ASSERT_EQ(transport->requests().size(), 2);
-    EXPECT_EQ(sinceOf(transport->requests()[1]), QStringLiteral("2024-05-01T10:00:00Z"));
-    const auto listed = engine.store().tasks(inbox, TaskSort::createdDesc);
-    EXPECT_EQ(idsOf(listed), QStringList({"c", "b"}));
-    EXPECT_EQ(listed[1].title, QStringLiteral("Позвонить"));
-    EXPECT_TRUE(engine.store().task(QStringLiteral("a"))->deleted);
-    EXPECT_EQ(engine.lastServerTime(), secondTime);
-}
 
 // A failure of any kind leaves the store and the cursor exactly as they were.
 TEST_F(SyncEngineTest, failedPullChangesNothing) {
