@@ -16,12 +16,6 @@ namespace {
 
 const QString ellipsis = QString(QChar(0x2026));
 
-ApplyResult applyResult(const QString& answer) {
-    ApplyResult result;
-    result.answer = answer;
-    return result;
-}
-
 class AppViewModelTest : public ViewModelFixture {
 protected:
     // The screen's first load: these folders, then these tasks of the first folder.

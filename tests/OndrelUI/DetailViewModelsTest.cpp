@@ -10,19 +10,6 @@
 
 namespace {
 
-Capture makeCapture(const QString& id) {
-    Capture capture;
-    capture.id = id;
-    capture.userId = QStringLiteral("u1");
-    return capture;
-}
-
-ApplyResult resultWithAnswer(const QString& answer) {
-    ApplyResult result;
-    result.answer = answer;
-    return result;
-}
-
 class CaptureHistoryTest : public ViewModelFixture {
 protected:
     APIClient api{QUrl(QStringLiteral("http://service.test")), transport, QStringLiteral("tok")};
@@ -41,7 +28,7 @@ TEST_F(CaptureHistoryTest, Load_open_and_reprocess_fill_their_fields) {
     EXPECT_EQ(vm.detail(), withRuns);
 
     ReprocessResponse reprocessed;
-    reprocessed.result = resultWithAnswer("Переделал");
+    reprocessed.result = applyResult("Переделал");
     CaptureWithRuns refreshed = withRuns;
     refreshed.runs.append(ProcessingRun{});
     answer(reprocessed);
@@ -84,7 +71,7 @@ TEST_F(CaptureHistoryTest, A_later_success_keeps_the_line_and_a_failure_keeps_th
 
 TEST_F(CaptureHistoryTest, Reprocess_without_result_clears_the_last_result) {
     ReprocessResponse withResult;
-    withResult.result = resultWithAnswer("первый");
+    withResult.result = applyResult("первый");
     answer(withResult);
     answer(CaptureWithRuns{makeCapture("c1"), {}});
     wait(vm.reprocess("c1", std::nullopt));
