@@ -151,6 +151,14 @@ TEST_F(ContractTest, SyncPullSinceAndPushWithConflicts) {
         SyncPushBody{.tasks = QList<SyncTaskInput>{
                          {.id = task.id, .status = TaskStatus::done, .updatedAt = newer}}}));
     EXPECT_EQ(applied.appliedTaskIds, QStringList{task.id});
+    const QList<TaskItem> done = awaitTask(api.listTasks(std::nullopt, TaskStatus::done));
+    const auto stored =
+        std::find_if(done.begin(), done.end(), [&](const TaskItem& t) { return t.id == task.id; });
+    ASSERT_NE(stored, done.end());
+    EXPECT_EQ(stored->title, task.title); // the conflicting change was not applied
+    EXPECT_TRUE(stored->completedAt.has_value());
+    EXPECT_EQ(stored->updatedAt.toString(), newer);
+    EXPECT_GT(stored->serverUpdatedAt, task.serverUpdatedAt);
     EXPECT_TRUE(awaitTask(api.syncPush(SyncPushBody{})).appliedTaskIds.isEmpty());
 }
 
