@@ -15,14 +15,6 @@ Record deleted(Record record) {
     return record;
 }
 
-TEST(LocalStore, emptyStoreListsNothing) {
-    const LocalStore store;
-    EXPECT_TRUE(store.activeFolders().isEmpty());
-    EXPECT_TRUE(store.tasks(std::nullopt, TaskSort::createdDesc).isEmpty());
-    EXPECT_TRUE(store.tasks(inbox, TaskSort::dueAsc).isEmpty());
-    EXPECT_TRUE(store.foldersById().isEmpty());
-}
-
 TEST(LocalStore, deletedFolderIsHiddenButKept) {
     LocalStore store({makeFolder("inbox"), makeFolder("work", 1)}, {});
     store.applyPull(
@@ -135,10 +127,6 @@ TEST(LocalStore, isAValue) {
     EXPECT_EQ(original.allFolders().size(), 1);
     EXPECT_TRUE(copy.tasks(QStringLiteral("f"), TaskSort::createdDesc).isEmpty());
 }
-
-} // namespace
-
-namespace {
 
 TaskItem inFolder(const char* id, std::optional<QString> folderId) {
     return makeTask(id, std::move(folderId), day(3));

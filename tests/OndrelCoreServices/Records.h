@@ -1,7 +1,9 @@
 #pragma once
 
+#include "OndrelCore/CaptureProcessResponse.h"
 #include "OndrelCore/Folder.h"
 #include "OndrelCore/Instant.h"
+#include "OndrelCore/PendingCapture.h"
 #include "OndrelCore/TaskItem.h"
 
 #include <QString>
@@ -42,6 +44,26 @@ inline Folder makeFolder(const char* id, qint64 sortOrder = 0, Instant createdAt
     folder.updatedAt = createdAt;
     folder.serverUpdatedAt = createdAt;
     return folder;
+}
+
+// A capture waiting in the outbox; its audio is "AAAA" followed by its id.
+inline PendingCapture pendingCapture(const char* id, std::optional<qint64> durationMs = 1200) {
+    return PendingCapture{.id = QString::fromUtf8(id),
+                          .audioBase64 = QStringLiteral("AAAA") + QString::fromUtf8(id),
+                          .mimeType = QStringLiteral("audio/m4a"),
+                          .durationMs = durationMs,
+                          .createdAt = day(1)};
+}
+
+// The service's answer to an accepted capture.
+inline CaptureProcessResponse acceptedCapture(const char* captureId) {
+    CaptureProcessResponse response;
+    response.capture.id = QString::fromUtf8(captureId);
+    response.capture.userId = QStringLiteral("u1");
+    response.capture.durationMs = 1200;
+    response.capture.status = CaptureStatus::processed;
+    response.capture.createdAt = day(2);
+    return response;
 }
 
 inline QStringList idsOf(const auto& records) {

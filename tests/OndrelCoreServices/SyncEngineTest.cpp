@@ -5,9 +5,9 @@
 #include "OndrelCore/TransportError.h"
 
 #include "Records.h"
-#include "WaitUntil.h"
 #include "support/AwaitTask.h"
 #include "support/FakeTransport.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -31,11 +31,6 @@ std::optional<QString> sinceOf(const HTTPRequest& request) {
     return query.queryItemValue(QStringLiteral("since"), QUrl::FullyDecoded);
 }
 
-TaskItem renamed(TaskItem task, const char* title) {
-    task.title = QString::fromUtf8(title);
-    return task;
-}
-
 struct SyncEngineTest : testing::Test {
     std::shared_ptr<FakeTransport> transport = std::make_shared<FakeTransport>();
     std::shared_ptr<Outbox> outbox = std::make_shared<Outbox>();
@@ -53,40 +48,6 @@ struct SyncEngineTest : testing::Test {
         awaitTask(engine.pull());
     }
 };
-
-TEST_F(SyncEngineTest, firstPullAsksForEverything) {
-    EXPECT_EQ(engine.lastServerTime(), std::nullopt);
-    firstPull();
-    ASSERT_EQ(transport->requests().size(), 1);
-    const HTTPRequest& request = transport->requests().front();
-    EXPECT_EQ(request.method, "GET");
-    EXPECT_EQ(request.url.path(), QStringLiteral("/sync"));
-    EXPECT_FALSE(request.url.hasQuery());
-    EXPECT_EQ(idsOf(engine.store().activeFolders()), QStringList({"inbox"}));
-    EXPECT_EQ(idsOf(engine.store().tasks(inbox, TaskSort::createdDesc)), QStringList({"b", "a"}));
-    EXPECT_EQ(engine.lastServerTime(), firstTime);
-}
-
-TEST_F(SyncEngineTest, nextPullBringsOnlyWhatChangedSinceTheServersClock) {
-    firstPull();
-    TaskItem gone = makeTask("a", inbox, day(1));
-    gone.deleted = true;
-    const Instant secondTime = at("2024-05-01T10:05:00Z");
-    transport->enqueue(200, pullJSON({},
-                                     {gone, makeTask("c", inbox, day(3)),
-                                      renamed(makeTask("b", inbox, day(2)), "Позвонить")},
-                                     secondTime));
-    awaitTask(engine.pull());
-
-    ASSERT_EQ(transport->requests().size(), 2);
-    // The cursor is the server's time, sent to the second.
-    EXPECT_EQ(sinceOf(transport->requests()[1]), QStringLiteral("2024-05-01T10:00:00Z"));
-    const auto listed = engine.store().tasks(inbox, TaskSort::createdDesc);
-    EXPECT_EQ(idsOf(listed), QStringList({"c", "b"}));
-    EXPECT_EQ(listed[1].title, QStringLiteral("Позвонить"));
-    EXPECT_TRUE(engine.store().task(QStringLiteral("a"))->deleted);
-    EXPECT_EQ(engine.lastServerTime(), secondTime);
-}
 
 // A failure of any kind leaves the store and the cursor exactly as they were.
 TEST_F(SyncEngineTest, failedPullChangesNothing) {
@@ -115,41 +76,19 @@ TEST_F(SyncEngineTest, failedPullChangesNothing) {
         EXPECT_EQ(sinceOf(transport->requests()[i]), QStringLiteral("2024-05-01T10:00:00Z"));
 }
 
+// A failed capture does not fail the run; a failed pull after a flush keeps the flush only.
 TEST_F(SyncEngineTest, syncFlushesBeforeItPulls) {
-    outbox->enqueue(PendingCapture{.id = QStringLiteral("p1"),
-                                   .audioBase64 = QStringLiteral("AAAA"),
-                                   .mimeType = QStringLiteral("audio/m4a"),
-                                   .durationMs = {},
-                                   .createdAt = day(1)});
+    outbox->enqueue(pendingCapture("p1"));
     transport->enqueue(500, "capture failed");
     transport->enqueue(200, pullJSON({}, {makeTask("a", inbox)}, firstTime));
-    awaitTask(engine.sync()); // the failed capture does not fail the run
+    awaitTask(engine.sync());
     ASSERT_EQ(transport->requests().size(), 2);
     EXPECT_EQ(transport->requests()[0].url.path(), QStringLiteral("/captures"));
     EXPECT_EQ(transport->requests()[1].url.path(), QStringLiteral("/sync"));
     EXPECT_EQ(outbox->pending().size(), 1);
     EXPECT_EQ(engine.lastServerTime(), firstTime);
-}
 
-TEST_F(SyncEngineTest, pullFailingAfterAFlushKeepsTheFlushButNotThePull) {
-    firstPull();
-    outbox->enqueue(PendingCapture{.id = QStringLiteral("p1"),
-                                   .audioBase64 = QStringLiteral("AAAA"),
-                                   .mimeType = QStringLiteral("audio/m4a"),
-                                   .durationMs = 900,
-                                   .createdAt = day(1)});
-    transport->enqueue(200, ODJSON::encoder().encode(CaptureProcessResponse{
-                                .capture = Capture{.id = QStringLiteral("c1"),
-                                                   .userId = QStringLiteral("u1"),
-                                                   .deviceId = {},
-                                                   .audioUrl = {},
-                                                   .durationMs = 900,
-                                                   .status = CaptureStatus::processed,
-                                                   .latestRunId = {},
-                                                   .retentionUntil = {},
-                                                   .createdAt = day(2)},
-                                .run = {},
-                                .result = {}}));
+    transport->enqueue(200, ODJSON::encoder().encode(acceptedCapture("c1")));
     transport->enqueue(502, "bad gateway");
     const LocalStore before = engine.store();
     EXPECT_THROW(awaitTask(engine.sync()), APIError);

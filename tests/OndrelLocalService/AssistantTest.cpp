@@ -1,6 +1,6 @@
 #include "OndrelLocalService/Assistant.h"
 #include "OndrelLocalService/DemoSeed.h"
-#include "QtPrinters.h"
+#include "support/QtPrinters.h"
 
 #include <QRandomGenerator>
 #include <QTimeZone>

@@ -12,8 +12,7 @@
 // The real API client, over the real network stack, against the service on loopback.
 class ContractTest : public testing::Test {
 protected:
-    explicit ContractTest(ServiceRouter::Settings settings = {}, std::optional<QString> file = {})
-        : service(settings, std::move(file)) {}
+    explicit ContractTest(ServiceRouter::Settings settings = {}) : service(settings) {}
 
     APIClient anonymous() const { return APIClient(service.baseURL(), transport); }
     APIClient signedIn() {

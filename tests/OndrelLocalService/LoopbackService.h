@@ -4,28 +4,23 @@
 
 #include <QUrl>
 
-#include <memory>
-#include <optional>
+#include <stdexcept>
 
 // The service running in this process on a free loopback port, with a clock the test moves.
 class LoopbackService {
 public:
-    explicit LoopbackService(ServiceRouter::Settings settings = {},
-                             std::optional<QString> dataFile = std::nullopt);
+    explicit LoopbackService(ServiceRouter::Settings settings = {}) : m_server(m_store, settings) {
+        m_port = m_server.listenOnLoopback(0);
+        if (m_port == 0)
+            throw std::runtime_error("the local service could not listen on loopback");
+    }
 
-    QUrl baseURL() const;
-    ServiceStore& store() { return *m_store; }
+    QUrl baseURL() const { return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(m_port)); }
     void advance(std::chrono::seconds by) { m_now.time += by; }
-    // Stops and starts again on the same data file (and a new port).
-    void restart();
 
 private:
-    void start();
-
-    ServiceRouter::Settings m_settings;
-    std::optional<QString> m_dataFile;
     Instant m_now = Instant::now();
-    std::unique_ptr<ServiceStore> m_store;
-    std::unique_ptr<LocalServer> m_server;
+    ServiceStore m_store{std::nullopt, [this] { return m_now; }};
+    LocalServer m_server;
     quint16 m_port = 0;
 };

@@ -2,7 +2,7 @@
 #include "OndrelLocalService/AuthService.h"
 #include "OndrelLocalService/FolderService.h"
 #include "OndrelLocalService/ServiceError.h"
-#include "QtPrinters.h"
+#include "support/QtPrinters.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,23 +16,20 @@ namespace {
 
 const Instant frozen = Instant::fromMSecsSinceEpoch(1'780'000'000'000);
 
-TEST(ServiceStore, StampsStayStrictlyIncreasingWithinOneMillisecond) {
-    ServiceStore store(std::nullopt, [] { return frozen; });
+// Stamps are whole milliseconds (they survive the wire unchanged) and strictly increase even
+// within one millisecond, so a change right after a pull is still after its cursor.
+TEST(ServiceStore, StampsAreWholeMillisecondsAndStrictlyIncreasing) {
+    ServiceStore store(std::nullopt,
+                       [] { return Instant{frozen.time + std::chrono::microseconds(750)}; });
     const Instant first = store.stamp();
     const Instant second = store.stamp();
     const Instant cursor = store.serverTime();
     const Instant third = store.stamp();
     EXPECT_EQ(first, frozen);
+    EXPECT_EQ(Instant::fromISO8601(first.toISO8601()), first);
     EXPECT_LT(first, second);
     EXPECT_LE(second, cursor);
-    EXPECT_LT(cursor, third); // a change right after a pull is still after its cursor
-}
-
-TEST(ServiceStore, StampsAreWholeMilliseconds) {
-    ServiceStore store(std::nullopt,
-                       [] { return Instant{frozen.time + std::chrono::microseconds(750)}; });
-    const Instant stamp = store.stamp();
-    EXPECT_EQ(Instant::fromISO8601(stamp.toISO8601()), stamp); // survives the wire unchanged
+    EXPECT_LT(cursor, third);
 }
 
 class DataFile : public testing::Test {

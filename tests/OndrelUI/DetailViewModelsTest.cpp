@@ -1,6 +1,6 @@
 #include "OndrelUI/CaptureHistoryViewModel.h"
 #include "OndrelUI/TaskDetailViewModel.h"
-#include "QtPrinters.h"
+#include "support/QtPrinters.h"
 
 #include "OndrelCore/ReprocessResponse.h"
 #include "TaskFactory.h"
@@ -9,19 +9,6 @@
 #include <QSignalSpy>
 
 namespace {
-
-Capture makeCapture(const QString& id) {
-    Capture capture;
-    capture.id = id;
-    capture.userId = QStringLiteral("u1");
-    return capture;
-}
-
-ApplyResult resultWithAnswer(const QString& answer) {
-    ApplyResult result;
-    result.answer = answer;
-    return result;
-}
 
 class CaptureHistoryTest : public ViewModelFixture {
 protected:
@@ -41,7 +28,7 @@ TEST_F(CaptureHistoryTest, Load_open_and_reprocess_fill_their_fields) {
     EXPECT_EQ(vm.detail(), withRuns);
 
     ReprocessResponse reprocessed;
-    reprocessed.result = resultWithAnswer("Переделал");
+    reprocessed.result = applyResult("Переделал");
     CaptureWithRuns refreshed = withRuns;
     refreshed.runs.append(ProcessingRun{});
     answer(reprocessed);
@@ -54,40 +41,21 @@ TEST_F(CaptureHistoryTest, Load_open_and_reprocess_fill_their_fields) {
     EXPECT_FALSE(vm.errorText());
 }
 
-struct HistoryFailure {
-    const char* name;
-    std::function<QCoro::Task<void>(CaptureHistoryViewModel&)> operation;
-    QString line;
-};
-
-// Names the case in test listings instead of dumping its bytes.
-void PrintTo(const HistoryFailure& c, std::ostream* out) {
-    *out << c.name;
+// Each operation has its fixed line, and a 401 is not renewed (no POST /auth/refresh).
+TEST_F(CaptureHistoryTest, Failures_show_the_fixed_line_and_never_renew) {
+    const std::pair<std::function<QCoro::Task<void>()>, QString> cases[] = {
+        {[&] { return vm.load(); }, QStringLiteral("Не удалось загрузить историю")},
+        {[&] { return vm.open("c1"); }, QStringLiteral("Не удалось открыть запрос")},
+        {[&] { return vm.reprocess("c1", std::nullopt); },
+         QStringLiteral("Не удалось переобработать")},
+    };
+    for (const auto& [operation, line] : cases) {
+        answerStatus(401, "expired");
+        wait(operation());
+        EXPECT_EQ(vm.errorText(), line);
+        EXPECT_EQ(newRequests().size(), 1);
+    }
 }
-
-class HistoryFailureTest : public CaptureHistoryTest,
-                           public testing::WithParamInterface<HistoryFailure> {};
-
-TEST_P(HistoryFailureTest, Shows_the_fixed_line_and_never_renews) {
-    answerStatus(401, "expired");
-    wait(GetParam().operation(vm));
-    EXPECT_EQ(vm.errorText(), GetParam().line);
-    EXPECT_EQ(newRequests().size(), 1); // no POST /auth/refresh
-    answerStatus(500, "other");
-    wait(GetParam().operation(vm));
-    EXPECT_EQ(vm.errorText(), GetParam().line);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    CaptureHistory, HistoryFailureTest,
-    testing::Values(HistoryFailure{"load", [](auto& vm) { return vm.load(); },
-                                   QStringLiteral("Не удалось загрузить историю")},
-                    HistoryFailure{"open", [](auto& vm) { return vm.open("c1"); },
-                                   QStringLiteral("Не удалось открыть запрос")},
-                    HistoryFailure{"reprocess",
-                                   [](auto& vm) { return vm.reprocess("c1", std::nullopt); },
-                                   QStringLiteral("Не удалось переобработать")}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CaptureHistoryTest, A_later_success_keeps_the_line_and_a_failure_keeps_the_fields) {
     answerStatus(500, "x");
@@ -103,12 +71,12 @@ TEST_F(CaptureHistoryTest, A_later_success_keeps_the_line_and_a_failure_keeps_th
 
 TEST_F(CaptureHistoryTest, Reprocess_without_result_clears_the_last_result) {
     ReprocessResponse withResult;
-    withResult.result = resultWithAnswer("первый");
+    withResult.result = applyResult("первый");
     answer(withResult);
     answer(CaptureWithRuns{makeCapture("c1"), {}});
     wait(vm.reprocess("c1", std::nullopt));
     ASSERT_TRUE(vm.lastResult());
-    EXPECT_EQ(lastBody(), QJsonObject{});
+    EXPECT_EQ(body(), QJsonObject{});
 
     answer(ReprocessResponse{});
     answerStatus(404, "gone"); // the refreshing open fails
@@ -151,7 +119,7 @@ TEST_F(TaskDetailTest, Save_sends_only_the_given_fields_and_adopts_the_answer) {
     answer(fromService);
     wait(vm.save(QStringLiteral("Новое"), TaskStatus::inProgress, std::nullopt));
     EXPECT_EQ(newRequests(), QStringList{"PATCH /tasks/t1"});
-    EXPECT_EQ(lastBody(), (QJsonObject{{"title", "Новое"}, {"status", "IN_PROGRESS"}}));
+    EXPECT_EQ(body(), (QJsonObject{{"title", "Новое"}, {"status", "IN_PROGRESS"}}));
     EXPECT_EQ(vm.task(), fromService);
 
     answer(fromService);

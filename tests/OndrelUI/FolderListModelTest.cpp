@@ -1,5 +1,5 @@
 #include "OndrelUI/FolderListModel.h"
-#include "QtPrinters.h"
+#include "support/QtPrinters.h"
 
 #include "ModelSignalLog.h"
 #include "TaskFactory.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "OndrelCore/ApplyResult.h"
+#include "OndrelCore/Capture.h"
 #include "OndrelCore/Folder.h"
 #include "OndrelCore/TaskItem.h"
 
@@ -25,4 +27,18 @@ inline Folder makeFolder(const QString& id, const QString& name) {
     folder.userId = QStringLiteral("u1");
     folder.name = name;
     return folder;
+}
+
+inline Capture makeCapture(const QString& id) {
+    Capture capture;
+    capture.id = id;
+    capture.userId = QStringLiteral("u1");
+    return capture;
+}
+
+// What the assistant did, as far as the screens show it: its answer.
+inline ApplyResult applyResult(const QString& answer) {
+    ApplyResult result;
+    result.answer = answer;
+    return result;
 }

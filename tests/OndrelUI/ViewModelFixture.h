@@ -15,15 +15,17 @@
 
 #include <memory>
 
-// A signed-in session over a FakeTransport, with helpers to script answers and read back what
-// was sent.
-class ViewModelFixture : public testing::Test {
+// A signed-in session over a scripted transport, with helpers to script answers and read back
+// what was sent.
+template <class Transport>
+class SessionFixture : public testing::Test {
 protected:
-    ViewModelFixture() { session.set(QStringLiteral("access-1"), QStringLiteral("refresh-1")); }
+    SessionFixture() { session.set(QStringLiteral("access-1"), QStringLiteral("refresh-1")); }
 
-    template <class T>
-    void answer(const T& value) {
-        transport->enqueue(200, ODJSON::encoder().encode(value));
+    // Scripts 200 answers, in order.
+    template <class... T>
+    void answer(const T&... values) {
+        (transport->enqueue(200, ODJSON::encoder().encode(values)), ...);
     }
     void answerStatus(int status, QByteArray body = {}) {
         transport->enqueue(status, std::move(body));
@@ -45,12 +47,13 @@ protected:
         return lines;
     }
 
-    QJsonObject lastBody() const {
-        const auto& body = transport->requests().last().body;
-        return body ? QJsonDocument::fromJson(*body).object() : QJsonObject();
+    // The JSON body of the request `back` places before the last one.
+    QJsonObject body(qsizetype back = 0) const {
+        const auto& sent = transport->requests()[transport->requests().size() - 1 - back].body;
+        return sent ? QJsonDocument::fromJson(*sent).object() : QJsonObject();
     }
 
-    std::shared_ptr<FakeTransport> transport = std::make_shared<FakeTransport>();
+    std::shared_ptr<Transport> transport = std::make_shared<Transport>();
     QTemporaryDir directory;
     QSettings settings{directory.filePath(QStringLiteral("tokens.ini")), QSettings::IniFormat};
     AuthSession session{QUrl(QStringLiteral("http://service.test")), transport, &settings};
@@ -58,3 +61,5 @@ protected:
 private:
     qsizetype m_seen = 0;
 };
+
+using ViewModelFixture = SessionFixture<FakeTransport>;

@@ -5,8 +5,8 @@
 #include "OndrelLocalService/LocalServer.h"
 #include "OndrelLocalService/ServiceStore.h"
 #include "OndrelUI/AuthSession.h"
-#include "QtPrinters.h"
 #include "support/AwaitTask.h"
+#include "support/QtPrinters.h"
 
 #include <QSettings>
 #include <QTemporaryDir>

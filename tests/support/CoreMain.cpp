@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-// Tests that await coroutines need an application object for QCoro::waitFor's event loop.
+// Tests that await coroutines or run the service need an application object's event loop.
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
