@@ -218,6 +218,17 @@ QCoro::Task<void> AppViewModel::loadTasks() {
     setTasks(sortTasks(*outcome.value, m_sort));
 }
 
+// Folders, then the selected folder's tasks: the first load and the reload after a capture.
+QCoro::Task<void> AppViewModel::loadAll() {
+    QPointer<AppViewModel> self(this);
+    auto loadingFolders = loadFolders();
+    co_await loadingFolders;
+    if (!self)
+        co_return;
+    auto loadingTasks = loadTasks();
+    co_await loadingTasks;
+}
+
 QCoro::Task<void> AppViewModel::select(QString folderId) {
     setSelectedFolderId(std::move(folderId));
     auto reloadingTasks = loadTasks();
@@ -390,12 +401,8 @@ QCoro::Task<void> AppViewModel::send(QString text) {
         co_return;
     }
     setAssistantAnswer(outcome.value->answer);
-    auto reloadingFolders = loadFolders();
-    co_await reloadingFolders;
-    if (!self)
-        co_return;
-    auto reloadingTasks = loadTasks();
-    co_await reloadingTasks;
+    auto reloading = loadAll();
+    co_await reloading;
     if (!self)
         co_return;
     endCapture();
@@ -420,12 +427,8 @@ QCoro::Task<void> AppViewModel::capture(QByteArray audioData) {
     }
     const auto& result = outcome.value->result;
     setAssistantAnswer(result ? result->answer : QStringLiteral("Готово"));
-    auto reloadingFolders = loadFolders();
-    co_await reloadingFolders;
-    if (!self)
-        co_return;
-    auto reloadingTasks = loadTasks();
-    co_await reloadingTasks;
+    auto reloading = loadAll();
+    co_await reloading;
     if (!self)
         co_return;
     endCapture();
@@ -444,16 +447,6 @@ std::optional<QString> presentUnlessEmpty(const QString& text) {
 }
 
 } // namespace
-
-QCoro::Task<void> AppViewModel::loadAll() {
-    QPointer<AppViewModel> self(this);
-    auto loadingFolders = loadFolders();
-    co_await loadingFolders;
-    if (!self)
-        co_return;
-    auto loadingTasks = loadTasks();
-    co_await loadingTasks;
-}
 
 QCoro::QmlTask AppViewModel::showScreen() {
     return loadAll();
