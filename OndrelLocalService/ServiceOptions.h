@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OndrelLocalService/ServiceRouter.h"
+#include "OndrelLocalService/http/ServiceRouter.h"
 
 #include <QString>
 #include <QStringList>

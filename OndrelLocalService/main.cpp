@@ -1,6 +1,6 @@
-#include "OndrelLocalService/LocalServer.h"
 #include "OndrelLocalService/ServiceOptions.h"
 #include "OndrelLocalService/SignalWatcher.h"
+#include "OndrelLocalService/http/LocalServer.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 // Typed decoding and encoding of a realistic 10,000-task list, against the bare parses of the
 // same bytes by Boost.JSON and by QJsonDocument.
-#include "OndrelCore/ODJSON.h"
-#include "OndrelCore/TaskItem.h"
+#include "OndrelCore/json/ODJSON.h"
+#include "OndrelCore/wire/TaskItem.h"
 
 #include <QJsonDocument>
 

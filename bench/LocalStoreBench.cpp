@@ -2,7 +2,7 @@
 // std::stable_sort of as many (key, index) pairs: a listing of every task should stay within a
 // small multiple of it.
 
-#include "OndrelCore/LocalStore.h"
+#include "OndrelCore/replica/LocalStore.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,10 +1,10 @@
 // The main screen's list under load: 10,000 tasks loaded into the view model and its row
 // model, and one completion toggled in that list.
 
-#include "OndrelCore/ODJSON.h"
-#include "OndrelUI/AppViewModel.h"
-#include "OndrelUI/AuthSession.h"
-#include "OndrelUI/TaskListModel.h"
+#include "OndrelCore/json/ODJSON.h"
+#include "OndrelUI/models/TaskListModel.h"
+#include "OndrelUI/session/AuthSession.h"
+#include "OndrelUI/viewmodels/AppViewModel.h"
 #include "support/FakeTransport.h"
 
 #include <QCoreApplication>

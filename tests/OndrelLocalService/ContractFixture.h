@@ -3,9 +3,9 @@
 #include "LoopbackService.h"
 #include "support/AwaitTask.h"
 
-#include "OndrelCore/APIClient.h"
-#include "OndrelCore/APIError.h"
-#include "OndrelCore/NetworkTransport.h"
+#include "OndrelCore/client/APIClient.h"
+#include "OndrelCore/client/APIError.h"
+#include "OndrelCore/client/NetworkTransport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OndrelLocalService/LocalServer.h"
+#include "OndrelLocalService/http/LocalServer.h"
 
 #include <QUrl>
 

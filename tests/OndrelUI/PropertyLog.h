@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OndrelUI/AppViewModel.h"
+#include "OndrelUI/viewmodels/AppViewModel.h"
 
 #include <QObject>
 #include <QStringList>

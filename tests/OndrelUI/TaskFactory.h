@@ -1,9 +1,9 @@
 #pragma once
 
-#include "OndrelCore/ApplyResult.h"
-#include "OndrelCore/Capture.h"
-#include "OndrelCore/Folder.h"
-#include "OndrelCore/TaskItem.h"
+#include "OndrelCore/wire/ApplyResult.h"
+#include "OndrelCore/wire/Capture.h"
+#include "OndrelCore/wire/Folder.h"
+#include "OndrelCore/wire/TaskItem.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "OndrelCore/ODJSON.h"
-#include "OndrelUI/AuthSession.h"
+#include "OndrelCore/json/ODJSON.h"
+#include "OndrelUI/session/AuthSession.h"
 #include "support/AwaitTask.h"
 #include "support/FakeTransport.h"
 

@@ -1,7 +1,7 @@
 // libFuzzer entry for the task-list decoder: any bytes must end in a value or a DecodingError.
-#include "OndrelCore/DecodingError.h"
-#include "OndrelCore/ODJSON.h"
-#include "OndrelCore/TaskItem.h"
+#include "OndrelCore/json/DecodingError.h"
+#include "OndrelCore/json/ODJSON.h"
+#include "OndrelCore/wire/TaskItem.h"
 
 #include <cstddef>
 #include <cstdint>

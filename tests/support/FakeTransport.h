@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OndrelCore/HTTPTransport.h"
+#include "OndrelCore/client/HTTPTransport.h"
 
 #include <QList>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "OndrelCore/Folder.h"
-#include "OndrelCore/ODJSON.h"
-#include "OndrelCore/TaskItem.h"
+#include "OndrelCore/json/ODJSON.h"
+#include "OndrelCore/wire/Folder.h"
+#include "OndrelCore/wire/TaskItem.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
-#include "OndrelUI/AppViewModel.h"
+#include "OndrelUI/viewmodels/AppViewModel.h"
 
-#include "OndrelCore/APIClient.h"
-#include "OndrelCore/NetworkTransport.h"
-#include "OndrelLocalService/LocalServer.h"
-#include "OndrelLocalService/ServiceStore.h"
-#include "OndrelUI/AuthSession.h"
+#include "OndrelCore/client/APIClient.h"
+#include "OndrelCore/client/NetworkTransport.h"
+#include "OndrelLocalService/http/LocalServer.h"
+#include "OndrelLocalService/state/ServiceStore.h"
+#include "OndrelUI/session/AuthSession.h"
 #include "support/AwaitTask.h"
 #include "support/QtPrinters.h"
 

@@ -1,0 +1,71 @@
+#include "OndrelCore/replica/LocalStore.h"
+
+#include <algorithm>
+#include <vector>
+
+LocalStore::LocalStore(const QList<Folder>& folders, const QList<TaskItem>& tasks) {
+    applyPull(SyncPullResponse{.folders = folders, .tasks = tasks, .serverTime = {}});
+}
+
+void LocalStore::applyPull(const SyncPullResponse& pull) {
+    m_folders.reserve(m_folders.size() + pull.folders.size());
+    for (const Folder& folder : pull.folders)
+        m_folders.upsert(folder);
+    m_tasks.reserve(m_tasks.size() + pull.tasks.size());
+    for (const TaskItem& task : pull.tasks)
+        upsert(task);
+}
+
+void LocalStore::upsert(Folder folder) {
+    m_folders.upsert(std::move(folder));
+}
+
+QList<qsizetype>& LocalStore::positionsIn(const std::optional<QString>& folderId) {
+    return folderId ? m_taskPositionsByFolder[*folderId] : m_folderlessTaskPositions;
+}
+
+void LocalStore::upsert(TaskItem task) {
+    const qsizetype known = m_tasks.size();
+    const std::optional<QString> folderId = task.folderId;
+    const qsizetype position = m_tasks.upsert(
+        std::move(task), [this](qsizetype at, const TaskItem& old, const TaskItem& next) {
+            if (old.folderId == next.folderId)
+                return;
+            positionsIn(old.folderId).removeOne(at);
+            QList<qsizetype>& positions = positionsIn(next.folderId);
+            positions.insert(std::lower_bound(positions.cbegin(), positions.cend(), at), at);
+        });
+    // A new task has the highest position of all, so appending keeps the list ascending.
+    if (m_tasks.size() != known)
+        positionsIn(folderId).append(position);
+}
+
+QList<Folder> LocalStore::activeFolders() const {
+    QList<Folder> active;
+    for (const Folder& folder : m_folders.records())
+        if (!folder.deleted)
+            active.append(folder);
+    std::stable_sort(active.begin(), active.end(), [](const Folder& a, const Folder& b) {
+        return std::tie(a.sortOrder, a.createdAt) < std::tie(b.sortOrder, b.createdAt);
+    });
+    return active;
+}
+
+QList<TaskItem> LocalStore::tasks(std::optional<QString> inFolder, TaskSort sort) const {
+    const QList<TaskItem>& records = m_tasks.records();
+    std::vector<const TaskItem*> chosen;
+    if (inFolder) {
+        const QList<qsizetype> positions = m_taskPositionsByFolder.value(*inFolder);
+        chosen.reserve(std::size_t(positions.size()));
+        for (const qsizetype position : positions)
+            if (!records[position].deleted)
+                chosen.push_back(&records[position]);
+    } else {
+        chosen.reserve(std::size_t(records.size()));
+        for (const TaskItem& task : records)
+            if (!task.deleted)
+                chosen.push_back(&task);
+    }
+    // Chosen in storage order, so the copies read memory front to back.
+    return placeByRank(chosen, rankTasks(chosen, sort));
+}

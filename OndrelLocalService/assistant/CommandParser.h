@@ -1,0 +1,14 @@
+#pragma once
+
+#include "OndrelLocalService/assistant/ParsedCommand.h"
+
+#include <QDateTime>
+#include <QStringList>
+
+// A small deterministic parser of Russian task commands. Pure: the result depends only on the
+// text, on `now` (whose time zone dates are read in) and on the names of the user's folders.
+class CommandParser {
+public:
+    static ParsedCommand parse(const QString& text, const QDateTime& now,
+                               const QStringList& folderNames = {});
+};

@@ -1,0 +1,19 @@
+#include "OndrelLocalService/state/Identifiers.h"
+
+#include <QByteArray>
+#include <QRandomGenerator>
+#include <QUuid>
+
+#include <array>
+
+QString Identifiers::recordId() {
+    return QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+QString Identifiers::token() {
+    std::array<quint32, 8> words{};
+    QRandomGenerator::system()->fillRange(words.data(), words.size());
+    const QByteArray bytes(reinterpret_cast<const char*>(words.data()), sizeof words);
+    return QString::fromLatin1(
+        bytes.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
+}

@@ -1,0 +1,67 @@
+#include "OndrelUI/models/FolderListModel.h"
+
+FolderListModel::FolderListModel(QObject* parent) : QAbstractListModel(parent) {}
+
+int FolderListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(m_folders.size());
+}
+
+QVariant FolderListModel::data(const QModelIndex& index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const Folder& folder = m_folders[index.row()];
+    switch (role) {
+    case FolderIdRole:
+        return folder.id;
+    case NameRole:
+        return folder.name;
+    case EmojiRole:
+        return folder.emoji.value_or(QString());
+    case LabelRole:
+        return folder.emoji.value_or(QString()) + u' ' + folder.name;
+    case ColorRole:
+        return folder.color ? QVariant(*folder.color) : QVariant();
+    case IsSystemRole:
+        return folder.isSystem;
+    case IsSelectedRole:
+        return m_selectedId && *m_selectedId == folder.id;
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> FolderListModel::roleNames() const {
+    return {
+        {FolderIdRole, "folderId"},     {NameRole, "name"},   {EmojiRole, "emoji"},
+        {LabelRole, "label"},           {ColorRole, "color"}, {IsSystemRole, "isSystem"},
+        {IsSelectedRole, "isSelected"},
+    };
+}
+
+bool FolderListModel::setFolders(QList<Folder> folders) {
+    if (folders == m_folders)
+        return false;
+    beginResetModel();
+    m_folders = std::move(folders);
+    endResetModel();
+    return true;
+}
+
+void FolderListModel::setSelectedId(std::optional<QString> id) {
+    if (id == m_selectedId)
+        return;
+    const auto previous = std::exchange(m_selectedId, std::move(id));
+    announceSelection(previous);
+    announceSelection(m_selectedId);
+}
+
+void FolderListModel::announceSelection(const std::optional<QString>& id) {
+    if (!id)
+        return;
+    for (int row = 0; row < m_folders.size(); ++row) {
+        if (m_folders[row].id == *id) {
+            const QModelIndex at = index(row);
+            Q_EMIT dataChanged(at, at, {IsSelectedRole});
+        }
+    }
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "OndrelCore/wire/Folder.h"
+
+#include <QAbstractListModel>
+#include <QList>
+#include <QtQml/qqmlregistration.h>
+
+#include <optional>
+
+// The folder tabs: folders in the service's order, and which one is selected. A new list resets
+// the model; a change of selection touches only the rows that gain or lose it.
+class FolderListModel : public QAbstractListModel {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Owned by AppViewModel")
+
+public:
+    enum Role {
+        FolderIdRole = Qt::UserRole + 1,
+        NameRole,
+        EmojiRole, // empty when the folder has none
+        LabelRole, // emoji, one space, name: the tab's text
+        ColorRole, // undefined when absent
+        IsSystemRole,
+        IsSelectedRole,
+    };
+    Q_ENUM(Role)
+
+    explicit FolderListModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    const QList<Folder>& folders() const { return m_folders; }
+    const std::optional<QString>& selectedId() const { return m_selectedId; }
+
+    // Returns false (and signals nothing) when the list is unchanged.
+    bool setFolders(QList<Folder> folders);
+    void setSelectedId(std::optional<QString> id);
+
+private:
+    void announceSelection(const std::optional<QString>& id);
+
+    QList<Folder> m_folders;
+    std::optional<QString> m_selectedId;
+};

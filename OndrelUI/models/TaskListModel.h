@@ -1,0 +1,79 @@
+#pragma once
+
+#include "OndrelCore/wire/TaskItem.h"
+
+#include <QAbstractListModel>
+#include <QList>
+#include <QtQml/qqmlregistration.h>
+
+// The rows of the root screen's task list: the unfinished tasks, then, when there are finished
+// ones, the "Выполнено" header and the finished tasks, each group in the order of `tasks()`.
+// It owns that list. A change to one task touches one row (or moves it between the groups), so
+// long lists stay smooth; only a new list resets the model.
+class TaskListModel : public QAbstractListModel {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Owned by AppViewModel")
+
+public:
+    enum Role {
+        RowIdRole = Qt::UserRole + 1, // the task's id, or headerRowId for the header
+        IsHeaderRole,
+        TaskIdRole,
+        TitleRole,
+        DescriptionPreviewRole, // absent (undefined) when there is nothing to show
+        StatusRole,             // wire string, e.g. "IN_PROGRESS"
+        IsDoneRole,
+        IsClosedRole,
+        PriorityRole, // wire string, e.g. "HIGH"
+        DueDateRole,  // QDateTime, undefined when absent
+        HasDeadlineRole,
+        IsOverdueRole,
+        HasRecurrenceRole,
+        ChecklistDoneRole,
+        ChecklistTotalRole,
+        CompletedAtRole, // QDateTime, undefined when absent
+        TagsRole,
+    };
+    Q_ENUM(Role)
+
+    static constexpr auto headerRowId = "__done_header__";
+
+    explicit TaskListModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    const QList<TaskItem>& tasks() const { return m_tasks; }
+    QList<TaskItem> activeTasks() const;
+    QList<TaskItem> doneTasks() const;
+
+    // Position in tasks() of the first task with that id, or -1.
+    qsizetype indexOfTask(const QString& id) const;
+    // The task shown at a row; nullptr for the header or a row out of range.
+    const TaskItem* taskAtRow(int row) const;
+    // The row that shows tasks()[index].
+    int rowOfTask(qsizetype index) const;
+
+    // A whole new list: resets the model. Returns false (and signals nothing) when unchanged.
+    bool setTasks(QList<TaskItem> tasks);
+    // Replaces tasks()[index]; the row changes in place, or moves when the task crosses between
+    // unfinished and finished. Returns false (and signals nothing) when the task is unchanged.
+    bool replaceTask(qsizetype index, TaskItem task);
+    void insertTask(qsizetype index, TaskItem task);
+    void removeTask(qsizetype index);
+
+private:
+    int headerRow() const { return int(m_active.size()); }
+    bool hasHeader() const { return !m_done.isEmpty(); }
+    void rebuildGroups();
+    void moveToDone(qsizetype index, TaskItem task);
+    void moveToActive(qsizetype index, TaskItem task);
+    void shiftIndices(qsizetype from, qsizetype delta);
+
+    QList<TaskItem> m_tasks;
+    // Positions in m_tasks of the unfinished and the finished tasks, ascending.
+    QList<qsizetype> m_active;
+    QList<qsizetype> m_done;
+};

@@ -1,0 +1,512 @@
+#include "OndrelUI/viewmodels/AppViewModel.h"
+
+#include "OndrelCore/client/APIClient.h"
+#include "OndrelCore/client/APIError.h"
+#include "OndrelUI/config/Graphemes.h"
+#include "OndrelUI/session/AuthSession.h"
+#include "OndrelUI/viewmodels/Outcome.h"
+
+#include <QPointer>
+
+#include <algorithm>
+
+namespace {
+
+// Characters of an error body shown in the error line before it is cut.
+constexpr qsizetype errorBodyLimit = 140;
+
+// Typed and spoken captures fail under the same label.
+QString captureLabel() {
+    return QStringLiteral("обработать запрос");
+}
+
+// The call `body(APIClient)` made through the session, as a task that never throws.
+template <class Body>
+auto attempt(AuthSession* session, Body body) {
+    return outcomeOf(session->run(std::move(body)));
+}
+
+QVariant optionalValue(const std::optional<QString>& text) {
+    return text ? QVariant(*text) : QVariant();
+}
+
+} // namespace
+
+AppViewModel::AppViewModel(AuthSession* session, std::shared_ptr<SpeechTranscriber> transcriber,
+                           QObject* parent)
+    : QObject(parent), m_session(session), m_transcriber(std::move(transcriber)),
+      m_folderModel(new FolderListModel(this)), m_taskModel(new TaskListModel(this)) {}
+
+AppViewModel::~AppViewModel() = default;
+
+QString AppViewModel::failureText(std::exception_ptr error, const QString& label) {
+    const QString failed = QStringLiteral("Не удалось ") + label + QStringLiteral(": ");
+    try {
+        std::rethrow_exception(error);
+    } catch (const APIError& apiError) {
+        switch (apiError.kind()) {
+        case APIError::Kind::unauthorized:
+            return QStringLiteral("Сессия истекла — войди заново");
+        case APIError::Kind::http:
+            return QStringLiteral("Ошибка ") + QString::number(apiError.status()) +
+                   QStringLiteral(": ") + Graphemes::elide(apiError.body(), errorBodyLimit);
+        case APIError::Kind::invalidResponse:
+            return failed + QStringLiteral("сервис ответил не по протоколу HTTP");
+        }
+    } catch (const std::exception& other) {
+        return failed + QString::fromUtf8(other.what());
+    } catch (...) {
+    }
+    return failed + QStringLiteral("неизвестная ошибка");
+}
+
+// MARK: published fields
+
+QVariant AppViewModel::selectedFolderIdValue() const {
+    return optionalValue(m_selectedFolderId);
+}
+
+QVariant AppViewModel::assistantAnswerValue() const {
+    return optionalValue(m_assistantAnswer);
+}
+
+QVariant AppViewModel::errorTextValue() const {
+    return optionalValue(m_errorText);
+}
+
+QVariant AppViewModel::statusTextValue() const {
+    return optionalValue(m_statusText);
+}
+
+void AppViewModel::setSort(TaskSort sort) {
+    if (sort == m_sort)
+        return;
+    m_sort = sort;
+    Q_EMIT sortChanged();
+}
+
+void AppViewModel::setSortByDeadline(bool byDeadline) {
+    setSort(byDeadline ? TaskSort::dueAsc : TaskSort::createdDesc);
+}
+
+void AppViewModel::setFolders(QList<Folder> folders) {
+    if (m_folderModel->setFolders(std::move(folders)))
+        Q_EMIT foldersChanged();
+}
+
+void AppViewModel::setSelectedFolderId(std::optional<QString> id) {
+    if (id == m_selectedFolderId)
+        return;
+    m_selectedFolderId = id;
+    m_folderModel->setSelectedId(std::move(id));
+    Q_EMIT selectedFolderIdChanged();
+}
+
+void AppViewModel::setTasks(QList<TaskItem> tasks) {
+    if (m_taskModel->setTasks(std::move(tasks)))
+        Q_EMIT tasksChanged();
+}
+
+void AppViewModel::replaceTaskWithId(const QString& id, TaskItem task) {
+    const qsizetype index = m_taskModel->indexOfTask(id);
+    if (index >= 0 && m_taskModel->replaceTask(index, std::move(task)))
+        Q_EMIT tasksChanged();
+}
+
+// Puts back the tasks removed at `removed` (ascending positions in `saved`). When nothing else
+// changed meanwhile that is a few row insertions; otherwise the saved list replaces the current.
+void AppViewModel::restoreTasks(const QList<TaskItem>& saved, const QList<qsizetype>& removed) {
+    const QList<TaskItem>& current = tasks();
+    bool untouched = current.size() + removed.size() == saved.size();
+    for (qsizetype i = 0, skipped = 0; untouched && i < saved.size(); ++i) {
+        if (skipped < removed.size() && removed[skipped] == i)
+            ++skipped;
+        else
+            untouched = current[i - skipped] == saved[i];
+    }
+    if (!untouched) {
+        setTasks(saved);
+        return;
+    }
+    for (qsizetype position : removed)
+        m_taskModel->insertTask(position, saved[position]);
+    if (!removed.isEmpty())
+        Q_EMIT tasksChanged();
+}
+
+void AppViewModel::setAssistantAnswer(std::optional<QString> answer) {
+    if (answer == m_assistantAnswer)
+        return;
+    m_assistantAnswer = std::move(answer);
+    Q_EMIT assistantAnswerChanged();
+}
+
+void AppViewModel::setErrorText(std::optional<QString> text) {
+    if (text == m_errorText)
+        return;
+    m_errorText = std::move(text);
+    Q_EMIT errorTextChanged();
+}
+
+void AppViewModel::setBusy(bool busy) {
+    if (busy == m_isBusy)
+        return;
+    m_isBusy = busy;
+    Q_EMIT isBusyChanged();
+}
+
+void AppViewModel::setStatusText(std::optional<QString> text) {
+    if (text == m_statusText)
+        return;
+    m_statusText = std::move(text);
+    Q_EMIT statusTextChanged();
+}
+
+void AppViewModel::beginCapture(const QString& status) {
+    setBusy(true);
+    setStatusText(status);
+    setAssistantAnswer(std::nullopt);
+    setErrorText(std::nullopt);
+}
+
+void AppViewModel::endCapture() {
+    setBusy(false);
+    setStatusText(std::nullopt);
+}
+
+void AppViewModel::fail(std::exception_ptr error, const QString& label) {
+    setErrorText(failureText(std::move(error), label));
+}
+
+// MARK: actions
+//
+// Every action keeps a QPointer to the view model and checks it after each co_await: the
+// screen may be gone by the time the service answers.
+
+// Overlapping loads are settled by start order, not by arrival: the outcome of a load that a
+// later one has superseded is dropped, so a slow answer for the previously selected folder can
+// never replace the list of the folder now selected.
+QCoro::Task<void> AppViewModel::loadFolders() {
+    QPointer<AppViewModel> self(this);
+    const quint64 ticket = ++m_folderLoads;
+    auto calling = attempt(m_session, [](APIClient api) { return api.listFolders(); });
+    auto outcome = co_await calling;
+    if (!self || ticket != m_folderLoads)
+        co_return;
+    if (outcome.error) {
+        fail(outcome.error, QStringLiteral("загрузить папки"));
+        co_return;
+    }
+    setFolders(std::move(*outcome.value));
+    if (!m_selectedFolderId && !folders().isEmpty())
+        setSelectedFolderId(folders().first().id);
+}
+
+QCoro::Task<void> AppViewModel::loadTasks() {
+    QPointer<AppViewModel> self(this);
+    const quint64 ticket = ++m_taskLoads;
+    const std::optional<QString> folderId = m_selectedFolderId;
+    auto calling =
+        attempt(m_session, [folderId](APIClient api) { return api.listTasks(folderId); });
+    auto outcome = co_await calling;
+    if (!self || ticket != m_taskLoads)
+        co_return;
+    if (outcome.error) {
+        fail(outcome.error, QStringLiteral("загрузить задачи"));
+        co_return;
+    }
+    setTasks(sortTasks(*outcome.value, m_sort));
+}
+
+// Folders, then the selected folder's tasks: the first load and the reload after a capture.
+QCoro::Task<void> AppViewModel::loadAll() {
+    QPointer<AppViewModel> self(this);
+    auto loadingFolders = loadFolders();
+    co_await loadingFolders;
+    if (!self)
+        co_return;
+    auto loadingTasks = loadTasks();
+    co_await loadingTasks;
+}
+
+QCoro::Task<void> AppViewModel::select(QString folderId) {
+    setSelectedFolderId(std::move(folderId));
+    auto reloadingTasks = loadTasks();
+    co_await reloadingTasks;
+}
+
+QCoro::Task<void> AppViewModel::selectAdjacentFolder(int offset) {
+    const QList<Folder>& list = folders();
+    if (list.isEmpty())
+        co_return;
+    const auto selected = std::find_if(list.begin(), list.end(), [&](const Folder& folder) {
+        return m_selectedFolderId && folder.id == *m_selectedFolderId;
+    });
+    const qsizetype position = selected == list.end() ? 0 : selected - list.begin();
+    const qsizetype target = position + offset;
+    if (target < 0 || target >= list.size())
+        co_return;
+    setSelectedFolderId(list[target].id);
+    auto reloadingTasks = loadTasks();
+    co_await reloadingTasks;
+}
+
+QCoro::Task<void> AppViewModel::toggleDone(TaskItem task) {
+    QPointer<AppViewModel> self(this);
+    const qsizetype index = m_taskModel->indexOfTask(task.id);
+    if (index < 0)
+        co_return;
+    const bool complete = task.status != TaskStatus::done;
+    TaskItem optimistic = tasks()[index];
+    optimistic.status = complete ? TaskStatus::done : TaskStatus::todo;
+    optimistic.completedAt = complete ? std::optional(Instant::now()) : std::nullopt;
+    if (m_taskModel->replaceTask(index, std::move(optimistic)))
+        Q_EMIT tasksChanged();
+
+    const QString id = task.id;
+    auto calling = attempt(m_session, [id, complete](APIClient api) {
+        if (complete)
+            return api.completeTask(id);
+        TaskPatchBody reopen;
+        reopen.status = TaskStatus::todo;
+        return api.patchTask(id, reopen);
+    });
+    auto outcome = co_await calling;
+    if (!self)
+        co_return;
+    if (outcome.error) {
+        replaceTaskWithId(task.id, task);
+        fail(outcome.error, QStringLiteral("обновить статус"));
+        co_return;
+    }
+    const QString answeredId = outcome.value->id; // read before the task is moved from
+    replaceTaskWithId(answeredId, std::move(*outcome.value));
+}
+
+QCoro::Task<void> AppViewModel::deleteTask(TaskItem task) {
+    QPointer<AppViewModel> self(this);
+    const QList<TaskItem> saved = tasks();
+    QList<qsizetype> removed;
+    for (qsizetype i = saved.size() - 1; i >= 0; --i) {
+        if (saved[i].id == task.id) {
+            removed.prepend(i);
+            m_taskModel->removeTask(i);
+        }
+    }
+    if (!removed.isEmpty())
+        Q_EMIT tasksChanged();
+
+    const QString id = task.id;
+    auto calling = attempt(m_session, [id](APIClient api) { return api.deleteTask(id); });
+    auto outcome = co_await calling;
+    if (!self || !outcome.error)
+        co_return;
+    restoreTasks(saved, removed);
+    fail(outcome.error, QStringLiteral("удалить задачу"));
+}
+
+QCoro::Task<void> AppViewModel::updateTask(QString id, QString title, std::optional<QString> body,
+                                           TaskStatus status, Priority priority,
+                                           std::optional<QString> folderId,
+                                           std::optional<Instant> dueDate, bool hasDeadline) {
+    QPointer<AppViewModel> self(this);
+    const TaskPatchBody patch{
+        .title = std::move(title),
+        .status = status,
+        .priority = priority,
+        .folderId = std::move(folderId),
+        .body = std::move(body),
+        .dueDate = hasDeadline ? dueDate : std::nullopt,
+        .hasDeadline = hasDeadline,
+    };
+    auto calling =
+        attempt(m_session, [id, patch](APIClient api) { return api.patchTask(id, patch); });
+    auto outcome = co_await calling;
+    if (!self)
+        co_return;
+    if (outcome.error) {
+        fail(outcome.error, QStringLiteral("сохранить задачу"));
+        co_return;
+    }
+    auto reloadingTasks = loadTasks();
+    co_await reloadingTasks;
+}
+
+QCoro::Task<void> AppViewModel::createFolder(QString name) {
+    QPointer<AppViewModel> self(this);
+    const QString trimmed = name.trimmed();
+    if (trimmed.isEmpty())
+        co_return;
+    auto calling = attempt(m_session, [trimmed](APIClient api) {
+        FolderCreateBody folder;
+        folder.name = trimmed;
+        return api.createFolder(folder);
+    });
+    auto outcome = co_await calling;
+    if (!self)
+        co_return;
+    if (outcome.error) {
+        fail(outcome.error, QStringLiteral("создать папку"));
+        co_return;
+    }
+    auto reloadingFolders = loadFolders();
+    co_await reloadingFolders;
+}
+
+QCoro::Task<void> AppViewModel::deleteFolder(Folder folder, std::optional<QString> moveTasksTo,
+                                             bool deleteTasks) {
+    QPointer<AppViewModel> self(this);
+    const QString id = folder.id;
+    const QString action = deleteTasks ? QStringLiteral("delete") : QStringLiteral("move");
+    const std::optional<QString> target = deleteTasks ? std::nullopt : moveTasksTo;
+    auto calling = attempt(m_session, [id, action, target](APIClient api) {
+        return api.deleteFolder(id, action, target);
+    });
+    auto outcome = co_await calling;
+    if (!self)
+        co_return;
+    if (outcome.error) {
+        fail(outcome.error, QStringLiteral("удалить папку"));
+        co_return;
+    }
+    auto reloadingFolders = loadFolders();
+    co_await reloadingFolders;
+    if (!self)
+        co_return;
+    if (m_selectedFolderId == id) {
+        // Should the reload have failed, the list still holds the deleted folder: skip it.
+        const QList<Folder>& list = folders();
+        const auto next = std::find_if(list.begin(), list.end(),
+                                       [&](const Folder& candidate) { return candidate.id != id; });
+        setSelectedFolderId(next == list.end() ? std::nullopt : std::optional(next->id));
+    }
+    auto reloadingTasks = loadTasks();
+    co_await reloadingTasks;
+}
+
+QCoro::Task<void> AppViewModel::send(QString text) {
+    QPointer<AppViewModel> self(this);
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty() || m_isBusy)
+        co_return;
+    beginCapture(QStringLiteral("AI разбирает…"));
+    auto calling =
+        attempt(m_session, [trimmed](APIClient api) { return api.assistantAsk(trimmed); });
+    auto outcome = co_await calling;
+    if (!self)
+        co_return;
+    if (outcome.error) {
+        fail(outcome.error, captureLabel());
+        endCapture();
+        co_return;
+    }
+    setAssistantAnswer(outcome.value->answer);
+    auto reloading = loadAll();
+    co_await reloading;
+    if (!self)
+        co_return;
+    endCapture();
+}
+
+QCoro::Task<void> AppViewModel::capture(QByteArray audioData) {
+    QPointer<AppViewModel> self(this);
+    if (m_isBusy)
+        co_return;
+    beginCapture(QStringLiteral("Распознаю и разбираю…"));
+    const QString audioBase64 = QString::fromLatin1(audioData.toBase64());
+    auto calling = attempt(m_session, [audioBase64](APIClient api) {
+        return api.createCapture(audioBase64, QStringLiteral("audio/m4a"), std::nullopt);
+    });
+    auto outcome = co_await calling;
+    if (!self)
+        co_return;
+    if (outcome.error) {
+        fail(outcome.error, captureLabel());
+        endCapture();
+        co_return;
+    }
+    const auto& result = outcome.value->result;
+    setAssistantAnswer(result ? result->answer : QStringLiteral("Готово"));
+    auto reloading = loadAll();
+    co_await reloading;
+    if (!self)
+        co_return;
+    endCapture();
+}
+
+// MARK: QML entry points
+
+namespace {
+
+QCoro::Task<void> nothing() {
+    co_return;
+}
+
+std::optional<QString> presentUnlessEmpty(const QString& text) {
+    return text.isEmpty() ? std::nullopt : std::optional(text);
+}
+
+} // namespace
+
+QCoro::QmlTask AppViewModel::showScreen() {
+    return loadAll();
+}
+
+QCoro::QmlTask AppViewModel::reloadTasks() {
+    return loadTasks();
+}
+
+QCoro::QmlTask AppViewModel::selectFolder(const QString& folderId) {
+    return select(folderId);
+}
+
+QCoro::QmlTask AppViewModel::selectFolderBy(int offset) {
+    return selectAdjacentFolder(offset);
+}
+
+QCoro::QmlTask AppViewModel::toggleTask(const QString& taskId) {
+    const qsizetype index = m_taskModel->indexOfTask(taskId);
+    return index < 0 ? nothing() : toggleDone(tasks()[index]);
+}
+
+QCoro::QmlTask AppViewModel::removeTask(const QString& taskId) {
+    const qsizetype index = m_taskModel->indexOfTask(taskId);
+    return index < 0 ? nothing() : deleteTask(tasks()[index]);
+}
+
+QCoro::QmlTask AppViewModel::saveTask(const QString& taskId, const QString& title,
+                                      const QString& body, const QString& status,
+                                      const QString& priority, const QString& folderId,
+                                      const QDateTime& dueDate, bool hasDeadline) {
+    const auto wireStatus = fromRawValue<TaskStatus>(status);
+    const auto wirePriority = fromRawValue<Priority>(priority);
+    if (!wireStatus || !wirePriority)
+        return nothing();
+    const auto due =
+        dueDate.isValid() ? std::optional(Instant::fromQDateTime(dueDate)) : std::nullopt;
+    return updateTask(taskId, title, body, *wireStatus, *wirePriority, presentUnlessEmpty(folderId),
+                      due, hasDeadline);
+}
+
+QCoro::QmlTask AppViewModel::addFolder(const QString& name) {
+    return createFolder(name);
+}
+
+QCoro::QmlTask AppViewModel::removeFolder(const QString& folderId, const QString& moveTasksTo,
+                                          bool deleteTasks) {
+    const QList<Folder>& list = folders();
+    const auto folder = std::find_if(list.begin(), list.end(), [&](const Folder& candidate) {
+        return candidate.id == folderId;
+    });
+    if (folder == list.end())
+        return nothing();
+    return deleteFolder(*folder, presentUnlessEmpty(moveTasksTo), deleteTasks);
+}
+
+QCoro::QmlTask AppViewModel::sendText(const QString& text) {
+    return send(text);
+}
+
+QCoro::QmlTask AppViewModel::captureAudio(const QByteArray& audioData) {
+    return capture(audioData);
+}

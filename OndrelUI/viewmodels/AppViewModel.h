@@ -1,0 +1,160 @@
+#pragma once
+
+#include "OndrelCore/planning/SpeechTranscriber.h"
+#include "OndrelCore/planning/TaskSort.h"
+#include "OndrelCore/wire/Folder.h"
+#include "OndrelCore/wire/Instant.h"
+#include "OndrelCore/wire/Priority.h"
+#include "OndrelCore/wire/TaskItem.h"
+#include "OndrelCore/wire/TaskStatus.h"
+#include "OndrelUI/models/FolderListModel.h"
+#include "OndrelUI/models/TaskListModel.h"
+
+#include <QByteArray>
+#include <QCoroQmlTask>
+#include <QCoroTask>
+#include <QDateTime>
+#include <QObject>
+#include <QVariant>
+#include <QtQml/qqmlregistration.h>
+
+#include <exception>
+#include <memory>
+#include <optional>
+
+class AuthSession;
+
+// State and behaviour of the main screen: folder tabs, the selected folder's tasks, the sort
+// order, the assistant's last answer, the last error line and the progress of a capture.
+// Every action is a coroutine on the GUI thread that never throws; failures end in errorText.
+// An action still running when the view model is destroyed finishes without touching it.
+class AppViewModel : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Created by the gate screen with the signed-in session")
+
+    Q_PROPERTY(QList<Folder> folders READ folders NOTIFY foldersChanged)
+    Q_PROPERTY(QVariant selectedFolderId READ selectedFolderIdValue NOTIFY selectedFolderIdChanged)
+    Q_PROPERTY(QList<TaskItem> tasks READ tasks NOTIFY tasksChanged)
+    Q_PROPERTY(QList<TaskItem> activeTasks READ activeTasks NOTIFY tasksChanged)
+    Q_PROPERTY(QList<TaskItem> doneTasks READ doneTasks NOTIFY tasksChanged)
+    Q_PROPERTY(int taskCount READ taskCount NOTIFY tasksChanged)
+    Q_PROPERTY(bool sortByDeadline READ sortByDeadline WRITE setSortByDeadline NOTIFY sortChanged)
+    Q_PROPERTY(QVariant assistantAnswer READ assistantAnswerValue NOTIFY assistantAnswerChanged)
+    Q_PROPERTY(QVariant errorText READ errorTextValue NOTIFY errorTextChanged)
+    Q_PROPERTY(bool isBusy READ isBusy NOTIFY isBusyChanged)
+    Q_PROPERTY(QVariant statusText READ statusTextValue NOTIFY statusTextChanged)
+    Q_PROPERTY(FolderListModel* folderModel READ folderModel CONSTANT)
+    Q_PROPERTY(TaskListModel* taskRows READ taskRows CONSTANT)
+
+public:
+    // `session` is not owned and must outlive the view model; `transcriber` is kept but unused.
+    explicit AppViewModel(AuthSession* session,
+                          std::shared_ptr<SpeechTranscriber> transcriber = nullptr,
+                          QObject* parent = nullptr);
+    ~AppViewModel() override;
+
+    const QList<Folder>& folders() const { return m_folderModel->folders(); }
+    const std::optional<QString>& selectedFolderId() const { return m_selectedFolderId; }
+    const QList<TaskItem>& tasks() const { return m_taskModel->tasks(); }
+    QList<TaskItem> activeTasks() const { return m_taskModel->activeTasks(); }
+    QList<TaskItem> doneTasks() const { return m_taskModel->doneTasks(); }
+    int taskCount() const { return int(tasks().size()); }
+    TaskSort sort() const { return m_sort; }
+    const std::optional<QString>& assistantAnswer() const { return m_assistantAnswer; }
+    const std::optional<QString>& errorText() const { return m_errorText; }
+    bool isBusy() const { return m_isBusy; }
+    const std::optional<QString>& statusText() const { return m_statusText; }
+    AuthSession* session() const { return m_session; }
+    const std::shared_ptr<SpeechTranscriber>& transcriber() const { return m_transcriber; }
+
+    FolderListModel* folderModel() const { return m_folderModel; }
+    TaskListModel* taskRows() const { return m_taskModel; }
+
+    // Takes effect at the next loadTasks.
+    void setSort(TaskSort sort);
+    bool sortByDeadline() const { return m_sort == TaskSort::dueAsc; }
+    void setSortByDeadline(bool byDeadline);
+
+    QCoro::Task<void> loadFolders();
+    QCoro::Task<void> loadTasks();
+    QCoro::Task<void> select(QString folderId);
+    QCoro::Task<void> selectAdjacentFolder(int offset);
+    QCoro::Task<void> toggleDone(TaskItem task);
+    QCoro::Task<void> deleteTask(TaskItem task);
+    QCoro::Task<void> updateTask(QString id, QString title, std::optional<QString> body,
+                                 TaskStatus status, Priority priority,
+                                 std::optional<QString> folderId, std::optional<Instant> dueDate,
+                                 bool hasDeadline);
+    QCoro::Task<void> createFolder(QString name);
+    QCoro::Task<void> deleteFolder(Folder folder, std::optional<QString> moveTasksTo,
+                                   bool deleteTasks);
+    QCoro::Task<void> send(QString text);
+    QCoro::Task<void> capture(QByteArray audioData);
+
+    // Entry points for QML, which passes ids and wire strings instead of records. Each starts
+    // one action and returns a task QML may chain on with then(); an unknown id, status or
+    // priority does nothing. An empty folder id stands for "no folder".
+    Q_INVOKABLE QCoro::QmlTask showScreen(); // loadFolders, then loadTasks
+    Q_INVOKABLE QCoro::QmlTask reloadTasks();
+    Q_INVOKABLE QCoro::QmlTask selectFolder(const QString& folderId);
+    Q_INVOKABLE QCoro::QmlTask selectFolderBy(int offset);
+    Q_INVOKABLE QCoro::QmlTask toggleTask(const QString& taskId);
+    Q_INVOKABLE QCoro::QmlTask removeTask(const QString& taskId);
+    Q_INVOKABLE QCoro::QmlTask saveTask(const QString& taskId, const QString& title,
+                                        const QString& body, const QString& status,
+                                        const QString& priority, const QString& folderId,
+                                        const QDateTime& dueDate, bool hasDeadline);
+    Q_INVOKABLE QCoro::QmlTask addFolder(const QString& name);
+    Q_INVOKABLE QCoro::QmlTask removeFolder(const QString& folderId, const QString& moveTasksTo,
+                                            bool deleteTasks);
+    Q_INVOKABLE QCoro::QmlTask sendText(const QString& text);
+    Q_INVOKABLE QCoro::QmlTask captureAudio(const QByteArray& audioData);
+
+    // The one error line for a failure of the action named by `label`.
+    static QString failureText(std::exception_ptr error, const QString& label);
+
+Q_SIGNALS:
+    void foldersChanged();
+    void selectedFolderIdChanged();
+    void tasksChanged();
+    void sortChanged();
+    void assistantAnswerChanged();
+    void errorTextChanged();
+    void isBusyChanged();
+    void statusTextChanged();
+
+private:
+    QCoro::Task<void> loadAll();
+    QVariant selectedFolderIdValue() const;
+    QVariant assistantAnswerValue() const;
+    QVariant errorTextValue() const;
+    QVariant statusTextValue() const;
+
+    void setFolders(QList<Folder> folders);
+    void setSelectedFolderId(std::optional<QString> id);
+    void setTasks(QList<TaskItem> tasks);
+    void replaceTaskWithId(const QString& id, TaskItem task);
+    void restoreTasks(const QList<TaskItem>& saved, const QList<qsizetype>& removed);
+    void setAssistantAnswer(std::optional<QString> answer);
+    void setErrorText(std::optional<QString> text);
+    void setBusy(bool busy);
+    void setStatusText(std::optional<QString> text);
+    void beginCapture(const QString& status);
+    void endCapture();
+    void fail(std::exception_ptr error, const QString& label);
+
+    AuthSession* m_session;
+    std::shared_ptr<SpeechTranscriber> m_transcriber;
+    FolderListModel* m_folderModel;
+    TaskListModel* m_taskModel;
+    std::optional<QString> m_selectedFolderId;
+    TaskSort m_sort = TaskSort::createdDesc;
+    std::optional<QString> m_assistantAnswer;
+    std::optional<QString> m_errorText;
+    bool m_isBusy = false;
+    std::optional<QString> m_statusText;
+    // Only the latest load of each list may write its outcome; see loadFolders and loadTasks.
+    quint64 m_folderLoads = 0;
+    quint64 m_taskLoads = 0;
+};

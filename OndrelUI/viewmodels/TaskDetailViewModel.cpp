@@ -1,0 +1,57 @@
+#include "OndrelUI/viewmodels/TaskDetailViewModel.h"
+
+#include "OndrelUI/viewmodels/Outcome.h"
+
+#include <QPointer>
+
+#include <algorithm>
+
+TaskDetailViewModel::TaskDetailViewModel(TaskItem task, APIClient api, QObject* parent)
+    : QObject(parent), m_task(std::move(task)), m_api(std::move(api)) {}
+
+QVariant TaskDetailViewModel::errorTextValue() const {
+    return m_errorText ? QVariant(*m_errorText) : QVariant();
+}
+
+void TaskDetailViewModel::setTask(TaskItem task) {
+    if (task == m_task)
+        return;
+    m_task = std::move(task);
+    Q_EMIT taskChanged();
+}
+
+QCoro::Task<void> TaskDetailViewModel::save(std::optional<QString> title,
+                                            std::optional<TaskStatus> status,
+                                            std::optional<Priority> priority) {
+    QPointer<TaskDetailViewModel> self(this);
+    const APIClient api = m_api; // the call must not depend on this object staying alive
+    TaskPatchBody patch;         // every other field stays absent, so only these are sent
+    patch.title = std::move(title);
+    patch.status = status;
+    patch.priority = priority;
+    auto calling = outcomeOf(api.patchTask(m_task.id, patch));
+    auto outcome = co_await calling;
+    if (!self)
+        co_return;
+    if (outcome.error) {
+        const QString line = QStringLiteral("Не удалось сохранить");
+        if (m_errorText != line) {
+            m_errorText = line;
+            Q_EMIT errorTextChanged();
+        }
+        co_return;
+    }
+    setTask(std::move(*outcome.value));
+}
+
+void TaskDetailViewModel::toggleChecklist(const QString& id) {
+    if (!m_task.checklist)
+        return;
+    auto& entries = *m_task.checklist;
+    const auto entry = std::find_if(entries.begin(), entries.end(),
+                                    [&](const ChecklistItem& item) { return item.id == id; });
+    if (entry == entries.end())
+        return;
+    entry->done = !entry->done;
+    Q_EMIT taskChanged();
+}

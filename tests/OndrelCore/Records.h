@@ -1,0 +1,74 @@
+#pragma once
+
+#include "OndrelCore/replica/PendingCapture.h"
+#include "OndrelCore/wire/CaptureProcessResponse.h"
+#include "OndrelCore/wire/Folder.h"
+#include "OndrelCore/wire/Instant.h"
+#include "OndrelCore/wire/TaskItem.h"
+
+#include <QString>
+
+#include <optional>
+
+// Short builders for test records: only what a test cares about is named.
+inline Instant at(const char* iso) {
+    return *Instant::fromISO8601(iso);
+}
+
+inline Instant day(int dayOfJanuary) {
+    return Instant::fromMSecsSinceEpoch(1704067200000LL + qint64(dayOfJanuary - 1) * 86400000LL);
+}
+
+inline TaskItem makeTask(const char* id, std::optional<QString> folderId = std::nullopt,
+                         Instant createdAt = day(1),
+                         std::optional<Instant> dueDate = std::nullopt) {
+    TaskItem task;
+    task.id = QString::fromUtf8(id);
+    task.userId = QStringLiteral("u1");
+    task.folderId = std::move(folderId);
+    task.title = QStringLiteral("Задача ") + task.id;
+    task.dueDate = dueDate;
+    task.createdAt = createdAt;
+    task.updatedAt = createdAt;
+    task.serverUpdatedAt = createdAt;
+    return task;
+}
+
+inline Folder makeFolder(const char* id, qint64 sortOrder = 0, Instant createdAt = day(1)) {
+    Folder folder;
+    folder.id = QString::fromUtf8(id);
+    folder.userId = QStringLiteral("u1");
+    folder.name = QStringLiteral("Папка ") + folder.id;
+    folder.sortOrder = sortOrder;
+    folder.createdAt = createdAt;
+    folder.updatedAt = createdAt;
+    folder.serverUpdatedAt = createdAt;
+    return folder;
+}
+
+// A capture waiting in the outbox; its audio is "AAAA" followed by its id.
+inline PendingCapture pendingCapture(const char* id, std::optional<qint64> durationMs = 1200) {
+    return PendingCapture{.id = QString::fromUtf8(id),
+                          .audioBase64 = QStringLiteral("AAAA") + QString::fromUtf8(id),
+                          .mimeType = QStringLiteral("audio/m4a"),
+                          .durationMs = durationMs,
+                          .createdAt = day(1)};
+}
+
+// The service's answer to an accepted capture.
+inline CaptureProcessResponse acceptedCapture(const char* captureId) {
+    CaptureProcessResponse response;
+    response.capture.id = QString::fromUtf8(captureId);
+    response.capture.userId = QStringLiteral("u1");
+    response.capture.durationMs = 1200;
+    response.capture.status = CaptureStatus::processed;
+    response.capture.createdAt = day(2);
+    return response;
+}
+
+inline QStringList idsOf(const auto& records) {
+    QStringList ids;
+    for (const auto& record : records)
+        ids.append(record.id);
+    return ids;
+}

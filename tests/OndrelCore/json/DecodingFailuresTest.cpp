@@ -1,0 +1,159 @@
+#include "Fixtures.h"
+
+#include "OndrelCore/json/DecodingError.h"
+#include "OndrelCore/json/ODJSON.h"
+#include "OndrelCore/wire/ApplyResult.h"
+#include "OndrelCore/wire/Capture.h"
+#include "OndrelCore/wire/Folder.h"
+#include "OndrelCore/wire/SyncPullResponse.h"
+#include "OndrelCore/wire/SyncPushResponse.h"
+#include "OndrelCore/wire/User.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using Kind = DecodingError::Kind;
+
+QJsonObject taskObject() {
+    return QJsonDocument::fromJson(fixture("task_list.json")).array().at(0).toObject();
+}
+
+QByteArray taskWith(const char* key, const QJsonValue& value) {
+    QJsonObject task = taskObject();
+    task.insert(QLatin1StringView(key), value);
+    return QJsonDocument(task).toJson(QJsonDocument::Compact);
+}
+
+QByteArray taskWithout(const char* key) {
+    QJsonObject task = taskObject();
+    task.remove(QLatin1StringView(key));
+    return QJsonDocument(task).toJson(QJsonDocument::Compact);
+}
+
+QByteArray listOf(const QByteArray& good, const QByteArray& bad) {
+    return '[' + good + ',' + good + ',' + good + ',' + bad + ']';
+}
+
+struct Failure {
+    const char* name;
+    std::function<void()> decode;
+    Kind kind;
+    const char* path;
+    const char* description; // a fragment of it, or the whole for exact checks
+    bool exact = false;
+};
+
+template <class T>
+std::function<void()> decoding(QByteArray bytes) {
+    return [bytes] { (void)ODJSON::decoder().decode<T>(bytes); };
+}
+
+} // namespace
+
+TEST(DecodingFailures, KindPathAndDescription) {
+    const QByteArray good = taskWith("id", QStringLiteral("ok"));
+    const Failure failures[] = {
+        {"missing tags", decoding<TaskItem>(taskWithout("tags")), Kind::keyNotFound, "tags",
+         "tags"},
+        {"null required", decoding<TaskItem>(taskWith("title", QJsonValue::Null)),
+         Kind::valueNotFound, "title", ""},
+        {"number for string", decoding<TaskItem>(taskWith("title", 5)), Kind::typeMismatch, "title",
+         "строка"},
+        {"unknown status in list",
+         decoding<QList<TaskItem>>(listOf(good, taskWith("status", QStringLiteral("ARCHIVED")))),
+         Kind::dataCorrupted, "[3].status", "TaskStatus: \"ARCHIVED\""},
+        {"lower-case priority", decoding<TaskItem>(taskWith("priority", QStringLiteral("high"))),
+         Kind::dataCorrupted, "priority", "Priority: \"high\""},
+        {"enum as number", decoding<TaskItem>(taskWith("type", 1)), Kind::typeMismatch, "type", ""},
+        {"bad date text", decoding<TaskItem>(taskWith("dueDate", QStringLiteral("31.01.2024"))),
+         Kind::dataCorrupted, "dueDate", "Некорректная дата: 31.01.2024", true},
+        {"empty date", decoding<TaskItem>(taskWith("createdAt", QString())), Kind::dataCorrupted,
+         "createdAt", "Некорректная дата: ", true},
+        {"date as number", decoding<TaskItem>(taskWith("createdAt", 1717234200)),
+         Kind::typeMismatch, "createdAt", ""},
+        {"fractional integer", decoding<TaskItem>(taskWith("reminderLead", 1.5)),
+         Kind::typeMismatch, "reminderLead", ""},
+        {"checklist entry",
+         decoding<TaskItem>(
+             taskWith("checklist", QJsonArray{QJsonObject{{"id", "c"}, {"title", "t"}}})),
+         Kind::keyNotFound, "checklist[0].done", ""},
+        {"folder without deleted",
+         decoding<Folder>(
+             R"({"id":"f","userId":"u","name":"n","sortOrder":0,"isSystem":false,)"
+             R"("createdAt":"2024-01-01T00:00:00Z","updatedAt":"2024-01-01T00:00:00Z",)"
+             R"("serverUpdatedAt":"2024-01-01T00:00:00Z"})"),
+         Kind::keyNotFound, "deleted", ""},
+        {"capture without status",
+         decoding<Capture>(
+             R"({"id":"c","userId":"u","durationMs":5,"createdAt":"2024-01-01T00:00:00Z"})"),
+         Kind::keyNotFound, "status", ""},
+        {"user without timezone", decoding<User>(R"({"id":"u","locale":"ru"})"), Kind::keyNotFound,
+         "timezone", ""},
+        {"apply result without queryResults",
+         decoding<ApplyResult>(
+             R"({"intent":"QUERY","transcript":"","confidence":1,"status":"SUCCESS",)"
+             R"("answer":"","actions":[],"needsClarification":false,"tasks":[]})"),
+         Kind::keyNotFound, "queryResults", ""},
+        {"push without serverTime",
+         decoding<SyncPushResponse>(
+             R"({"appliedFolderIds":[],"appliedTaskIds":[],"conflictFolders":[],"conflictTasks":[]})"),
+         Kind::keyNotFound, "serverTime", ""},
+        {"bad folder date inside pull",
+         decoding<SyncPullResponse>(
+             R"({"folders":[{"id":"f","userId":"u","name":"n","sortOrder":0,"isSystem":false,)"
+             R"("deleted":false,"createdAt":"2024-01-01","updatedAt":"2024-01-01T00:00:00Z",)"
+             R"("serverUpdatedAt":"2024-01-01T00:00:00Z"}],"tasks":[],"serverTime":"2024-01-01T00:00:00Z"})"),
+         Kind::dataCorrupted, "folders[0].createdAt", "Некорректная дата: 2024-01-01", true},
+        {"integer overflow",
+         decoding<TaskItem>(
+             taskWith("reminderLead", 0)
+                 .replace("\"reminderLead\":0", "\"reminderLead\":9223372036854775808")),
+         Kind::dataCorrupted, "reminderLead", ""},
+        {"list where object", decoding<TaskItem>("[]"), Kind::typeMismatch, "", "объект"},
+        {"object where list", decoding<QList<TaskItem>>("{}"), Kind::typeMismatch, "", "массив"},
+        {"empty body", decoding<QList<Folder>>(""), Kind::dataCorrupted, "", "JSON"},
+    };
+    for (const Failure& failure : failures) {
+        try {
+            failure.decode();
+            ADD_FAILURE() << failure.name << ": decoded";
+        } catch (const DecodingError& error) {
+            EXPECT_EQ(error.kind(), failure.kind) << failure.name;
+            EXPECT_EQ(error.codingPath(), QLatin1StringView(failure.path)) << failure.name;
+            const QString expected = QString::fromUtf8(failure.description);
+            if (failure.exact)
+                EXPECT_EQ(error.description(), expected) << failure.name;
+            else
+                EXPECT_TRUE(error.description().contains(expected))
+                    << failure.name << ": " << error.description().toStdString();
+        }
+    }
+}
+
+TEST(DecodingFailures, OptionalsAndUnknownKeys) {
+    // Absent and null optionals give no value; unknown keys are ignored; a null-free encoding
+    // follows; integers keep all 64 bits.
+    const auto task = ODJSON::decoder().decode<TaskItem>(
+        taskWith("folderId", QJsonValue::Null)
+            .replace("\"reminderLead\":15", "\"reminderLead\":9223372036854775807"));
+    EXPECT_FALSE(task.folderId.has_value());
+    EXPECT_EQ(task.reminderLead, std::numeric_limits<qint64>::max());
+    const QByteArray encoded = ODJSON::encoder().encode(task);
+    EXPECT_FALSE(encoded.contains("folderId"));
+    EXPECT_TRUE(encoded.contains("\"reminderLead\":9223372036854775807"));
+    EXPECT_FALSE(
+        ODJSON::decoder().decode<TaskItem>(taskWith("checklist", QJsonValue::Null)).checklist);
+    EXPECT_FALSE(ODJSON::decoder().decode<TaskItem>(taskWithout("checklist")).checklist);
+    EXPECT_EQ(ODJSON::decoder().decode<TaskItem>(taskWith("reminderLead", -9.0e15)).reminderLead,
+              qint64(-9000000000000000));
+    const auto user = ODJSON::decoder().decode<User>(
+        R"({"id":"u","timezone":"UTC","locale":"ru","extra":{"deep":[1,{"x":null}]}})");
+    EXPECT_FALSE(user.email || user.displayName);
+}

@@ -1,0 +1,111 @@
+#include "support/QtPrinters.h"
+
+#include "ContractFixture.h"
+
+#include "OndrelCore/json/ODJSON.h"
+#include "OndrelCore/replica/SyncEngine.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Passes requests on and keeps every answer, so a test can read exactly what a pull brought.
+class RecordingTransport : public HTTPTransport {
+public:
+    explicit RecordingTransport(std::shared_ptr<HTTPTransport> inner) : m_inner(std::move(inner)) {}
+    QList<HTTPResponse> responses;
+
+    QCoro::Task<HTTPResponse> send(HTTPRequest request) override {
+        auto sending = m_inner->send(std::move(request));
+        HTTPResponse response = co_await std::move(sending);
+        responses.append(response);
+        co_return response;
+    }
+
+private:
+    std::shared_ptr<HTTPTransport> m_inner;
+};
+
+QStringList ids(const auto& records) {
+    QStringList result;
+    for (const auto& record : records)
+        result.append(record.id);
+    result.sort();
+    return result;
+}
+
+class SyncEngineContractTest : public ContractTest {
+protected:
+    std::shared_ptr<RecordingTransport> recorder = std::make_shared<RecordingTransport>(transport);
+
+    SyncEngine makeEngine() {
+        signedIn();
+        return SyncEngine(APIClient(service.baseURL(), recorder, auth->accessToken), LocalStore(),
+                          nullptr);
+    }
+    SyncPullResponse lastPull() const {
+        return ODJSON::decoder().decode<SyncPullResponse>(recorder->responses.last().body);
+    }
+};
+
+TEST_F(SyncEngineContractTest, PullsEverythingThenOnlyWhatChanged) {
+    SyncEngine engine = makeEngine();
+    const APIClient api = signedIn();
+
+    // The cursor travels to the second, so each step happens in a later second of the service.
+    service.advance(std::chrono::seconds{2});
+    awaitTask(engine.pull());
+    const auto folders = awaitTask(api.listFolders());
+    const auto tasks = awaitTask(api.listTasks());
+    EXPECT_EQ(engine.store().activeFolders(), folders);
+    EXPECT_EQ(ids(engine.store().tasks(std::nullopt, TaskSort::createdDesc)), ids(tasks));
+    ASSERT_TRUE(engine.lastServerTime().has_value());
+    const Instant firstCursor = *engine.lastServerTime();
+
+    service.advance(std::chrono::seconds{2});
+    ASSERT_GE(folders.size(), 2);
+    const Folder doomed = folders.last();
+    const QString target = folders.first().id;
+    const TaskItem finished = awaitTask(api.completeTask(tasks.first().id));
+    awaitTask(api.deleteFolder(doomed.id, QStringLiteral("move"), target));
+    QStringList moved;
+    for (const TaskItem& task : tasks)
+        if (task.folderId == doomed.id && task.id != finished.id)
+            moved.append(task.id);
+    ASSERT_FALSE(moved.isEmpty()) << "the seeded folder should hold tasks to move";
+
+    awaitTask(engine.pull());
+    const SyncPullResponse second = lastPull();
+    EXPECT_EQ(ids(second.folders), QStringList{doomed.id});
+    QStringList changed = moved + QStringList{finished.id};
+    changed.sort();
+    EXPECT_EQ(ids(second.tasks), changed);
+    EXPECT_GT(*engine.lastServerTime(), firstCursor);
+
+    EXPECT_FALSE(engine.store().activeFolders().contains(*engine.store().folder(doomed.id)));
+    EXPECT_TRUE(engine.store().folder(doomed.id)->deleted);
+    EXPECT_EQ(engine.store().task(finished.id)->status, TaskStatus::done);
+    for (const QString& id : moved)
+        EXPECT_EQ(engine.store().task(id)->folderId, target);
+}
+
+TEST_F(SyncEngineContractTest, FailedPullLeavesStoreAndCursorAlone) {
+    SyncEngine engine = makeEngine();
+    awaitTask(engine.pull());
+    const LocalStore before = engine.store();
+    const auto cursor = engine.lastServerTime();
+
+    service.advance(std::chrono::seconds{2});
+    awaitTask(signedIn().createTask(TaskCreateBody{.title = QStringLiteral("новая")}));
+    engine.updateToken(QStringLiteral("not-a-token"));
+    EXPECT_THROW(awaitTask(engine.pull()), APIError);
+    EXPECT_EQ(engine.lastServerTime(), cursor);
+    EXPECT_EQ(engine.store().allTasks(), before.allTasks());
+    EXPECT_EQ(engine.store().allFolders(), before.allFolders());
+
+    engine.updateToken(auth->accessToken);
+    awaitTask(engine.pull());
+    EXPECT_EQ(engine.store().allTasks().size(), before.allTasks().size() + 1);
+}
+
+} // namespace

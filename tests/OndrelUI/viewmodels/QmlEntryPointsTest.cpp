@@ -1,0 +1,94 @@
+#include "OndrelUI/viewmodels/AppViewModel.h"
+
+#include "OndrelCore/wire/ApplyResult.h"
+#include "TaskFactory.h"
+#include "ViewModelFixture.h"
+#include "support/QtPrinters.h"
+
+#include "support/WaitUntil.h"
+
+#include <QJSEngine>
+#include <QQmlEngine>
+
+namespace {
+
+// The view model as a QML screen sees it: properties read from JavaScript and actions started
+// through the invokable entry points, chained with then().
+class QmlEntryPointsTest : public ViewModelFixture {
+protected:
+    QmlEntryPointsTest() {
+        QJSEngine::setObjectOwnership(&vm, QJSEngine::CppOwnership);
+        engine.globalObject().setProperty(QStringLiteral("vm"), engine.newQObject(&vm));
+    }
+
+    // Runs `call` (a JavaScript expression giving a task) and waits for its then() callback.
+    QJSValue run(const QString& call) {
+        engine.globalObject().setProperty(QStringLiteral("finished"), false);
+        const QJSValue started =
+            engine.evaluate(call + QStringLiteral(".then(function() { finished = true; })"));
+        EXPECT_FALSE(started.isError()) << started.toString().toStdString();
+        EXPECT_TRUE(waitUntil([&] { return read(QStringLiteral("finished")).toBool(); }))
+            << call.toStdString();
+        return started;
+    }
+    QJSValue read(const QString& expression) { return engine.evaluate(expression); }
+
+    QQmlEngine engine;
+    AppViewModel vm{&session};
+};
+
+TEST_F(QmlEntryPointsTest, Screen_loads_and_reads_its_state) {
+    answer(QList<Folder>{makeFolder("f1", QStringLiteral("Входящие"))});
+    answer(QList<TaskItem>{makeTask("a"), makeTask("b", TaskStatus::done)});
+    run(QStringLiteral("vm.showScreen()"));
+    EXPECT_EQ(newRequests(), (QStringList{"GET /folders", "GET /tasks?folderId=f1"}));
+    EXPECT_EQ(read("vm.selectedFolderId").toString(), QStringLiteral("f1"));
+    EXPECT_EQ(read("vm.taskCount").toInt(), 2);
+    EXPECT_EQ(read("vm.taskRows.rowCount()").toInt(), 3);
+    EXPECT_TRUE(read("vm.errorText === undefined").toBool());
+    EXPECT_FALSE(read("vm.isBusy").toBool());
+}
+
+TEST_F(QmlEntryPointsTest, Actions_take_ids_and_wire_strings) {
+    answer(QList<Folder>{makeFolder("f1", QStringLiteral("Входящие")),
+                         makeFolder("f2", QStringLiteral("Дом"))});
+    answer(QList<TaskItem>{makeTask("a")});
+    run(QStringLiteral("vm.showScreen()"));
+    newRequests();
+
+    answer(makeTask("a", TaskStatus::done));
+    run(QStringLiteral("vm.toggleTask('a')"));
+    run(QStringLiteral("vm.toggleTask('missing')"));
+    EXPECT_EQ(newRequests(), QStringList{"POST /tasks/a/complete"});
+
+    answer(makeTask("a"));
+    answer(QList<TaskItem>{});
+    run(QStringLiteral("vm.saveTask('a', 'Молоко', '', 'IN_PROGRESS', 'HIGH', 'f2', "
+                       "new Date(Date.UTC(2026, 0, 2)), true)"));
+    EXPECT_EQ(body(1), (QJsonObject{{"title", "Молоко"},
+                                    {"status", "IN_PROGRESS"},
+                                    {"priority", "HIGH"},
+                                    {"folderId", "f2"},
+                                    {"body", ""},
+                                    {"dueDate", "2026-01-02T00:00:00.000Z"},
+                                    {"hasDeadline", true}}));
+    run(QStringLiteral("vm.saveTask('a', 'x', '', 'NOT_A_STATUS', 'HIGH', '', new Date(), false)"));
+    EXPECT_EQ(newRequests(), (QStringList{"PATCH /tasks/a", "GET /tasks?folderId=f1"}));
+
+    answer(makeFolder("f2", QStringLiteral("Дом")));
+    answer(QList<Folder>{makeFolder("f1", QStringLiteral("Входящие"))});
+    answer(QList<TaskItem>{});
+    run(QStringLiteral("vm.removeFolder('f2', 'f1', false)"));
+    EXPECT_EQ(newRequests(), (QStringList{"DELETE /folders/f2?tasks=move&to=f1", "GET /folders",
+                                          "GET /tasks?folderId=f1"}));
+
+    ApplyResult result;
+    result.answer = QStringLiteral("Готово, записал");
+    answer(result);
+    answer(QList<Folder>{makeFolder("f1", QStringLiteral("Входящие"))});
+    answer(QList<TaskItem>{});
+    run(QStringLiteral("vm.sendText('купить хлеб')"));
+    EXPECT_EQ(read("vm.assistantAnswer").toString(), QStringLiteral("Готово, записал"));
+}
+
+} // namespace
