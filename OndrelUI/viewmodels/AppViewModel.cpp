@@ -4,7 +4,7 @@
 #include "OndrelCore/client/APIError.h"
 #include "OndrelUI/config/Graphemes.h"
 #include "OndrelUI/session/AuthSession.h"
-#include "OndrelUI/viewmodels/Outcome.h"
+#include "OndrelUI/viewmodels/SessionAttempt.h"
 
 #include <QPointer>
 
@@ -14,21 +14,6 @@ namespace {
 
 // Characters of an error body shown in the error line before it is cut.
 constexpr qsizetype errorBodyLimit = 140;
-
-// Typed and spoken captures fail under the same label.
-QString captureLabel() {
-    return QStringLiteral("обработать запрос");
-}
-
-// The call `body(APIClient)` made through the session, as a task that never throws.
-template <class Body>
-auto attempt(AuthSession* session, Body body) {
-    return outcomeOf(session->run(std::move(body)));
-}
-
-QVariant optionalValue(const std::optional<QString>& text) {
-    return text ? QVariant(*text) : QVariant();
-}
 
 } // namespace
 
@@ -61,22 +46,6 @@ QString AppViewModel::failureText(std::exception_ptr error, const QString& label
 }
 
 // MARK: published fields
-
-QVariant AppViewModel::selectedFolderIdValue() const {
-    return optionalValue(m_selectedFolderId);
-}
-
-QVariant AppViewModel::assistantAnswerValue() const {
-    return optionalValue(m_assistantAnswer);
-}
-
-QVariant AppViewModel::errorTextValue() const {
-    return optionalValue(m_errorText);
-}
-
-QVariant AppViewModel::statusTextValue() const {
-    return optionalValue(m_statusText);
-}
 
 void AppViewModel::setSort(TaskSort sort) {
     if (sort == m_sort)
@@ -160,18 +129,6 @@ void AppViewModel::setStatusText(std::optional<QString> text) {
         return;
     m_statusText = std::move(text);
     Q_EMIT statusTextChanged();
-}
-
-void AppViewModel::beginCapture(const QString& status) {
-    setBusy(true);
-    setStatusText(status);
-    setAssistantAnswer(std::nullopt);
-    setErrorText(std::nullopt);
-}
-
-void AppViewModel::endCapture() {
-    setBusy(false);
-    setStatusText(std::nullopt);
 }
 
 void AppViewModel::fail(std::exception_ptr error, const QString& label) {
@@ -382,131 +339,4 @@ QCoro::Task<void> AppViewModel::deleteFolder(Folder folder, std::optional<QStrin
     }
     auto reloadingTasks = loadTasks();
     co_await reloadingTasks;
-}
-
-QCoro::Task<void> AppViewModel::send(QString text) {
-    QPointer<AppViewModel> self(this);
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty() || m_isBusy)
-        co_return;
-    beginCapture(QStringLiteral("AI разбирает…"));
-    auto calling =
-        attempt(m_session, [trimmed](APIClient api) { return api.assistantAsk(trimmed); });
-    auto outcome = co_await calling;
-    if (!self)
-        co_return;
-    if (outcome.error) {
-        fail(outcome.error, captureLabel());
-        endCapture();
-        co_return;
-    }
-    setAssistantAnswer(outcome.value->answer);
-    auto reloading = loadAll();
-    co_await reloading;
-    if (!self)
-        co_return;
-    endCapture();
-}
-
-QCoro::Task<void> AppViewModel::capture(QByteArray audioData) {
-    QPointer<AppViewModel> self(this);
-    if (m_isBusy)
-        co_return;
-    beginCapture(QStringLiteral("Распознаю и разбираю…"));
-    const QString audioBase64 = QString::fromLatin1(audioData.toBase64());
-    auto calling = attempt(m_session, [audioBase64](APIClient api) {
-        return api.createCapture(audioBase64, QStringLiteral("audio/m4a"), std::nullopt);
-    });
-    auto outcome = co_await calling;
-    if (!self)
-        co_return;
-    if (outcome.error) {
-        fail(outcome.error, captureLabel());
-        endCapture();
-        co_return;
-    }
-    const auto& result = outcome.value->result;
-    setAssistantAnswer(result ? result->answer : QStringLiteral("Готово"));
-    auto reloading = loadAll();
-    co_await reloading;
-    if (!self)
-        co_return;
-    endCapture();
-}
-
-// MARK: QML entry points
-
-namespace {
-
-QCoro::Task<void> nothing() {
-    co_return;
-}
-
-std::optional<QString> presentUnlessEmpty(const QString& text) {
-    return text.isEmpty() ? std::nullopt : std::optional(text);
-}
-
-} // namespace
-
-QCoro::QmlTask AppViewModel::showScreen() {
-    return loadAll();
-}
-
-QCoro::QmlTask AppViewModel::reloadTasks() {
-    return loadTasks();
-}
-
-QCoro::QmlTask AppViewModel::selectFolder(const QString& folderId) {
-    return select(folderId);
-}
-
-QCoro::QmlTask AppViewModel::selectFolderBy(int offset) {
-    return selectAdjacentFolder(offset);
-}
-
-QCoro::QmlTask AppViewModel::toggleTask(const QString& taskId) {
-    const qsizetype index = m_taskModel->indexOfTask(taskId);
-    return index < 0 ? nothing() : toggleDone(tasks()[index]);
-}
-
-QCoro::QmlTask AppViewModel::removeTask(const QString& taskId) {
-    const qsizetype index = m_taskModel->indexOfTask(taskId);
-    return index < 0 ? nothing() : deleteTask(tasks()[index]);
-}
-
-QCoro::QmlTask AppViewModel::saveTask(const QString& taskId, const QString& title,
-                                      const QString& body, const QString& status,
-                                      const QString& priority, const QString& folderId,
-                                      const QDateTime& dueDate, bool hasDeadline) {
-    const auto wireStatus = fromRawValue<TaskStatus>(status);
-    const auto wirePriority = fromRawValue<Priority>(priority);
-    if (!wireStatus || !wirePriority)
-        return nothing();
-    const auto due =
-        dueDate.isValid() ? std::optional(Instant::fromQDateTime(dueDate)) : std::nullopt;
-    return updateTask(taskId, title, body, *wireStatus, *wirePriority, presentUnlessEmpty(folderId),
-                      due, hasDeadline);
-}
-
-QCoro::QmlTask AppViewModel::addFolder(const QString& name) {
-    return createFolder(name);
-}
-
-QCoro::QmlTask AppViewModel::removeFolder(const QString& folderId, const QString& moveTasksTo,
-                                          bool deleteTasks) {
-    const QList<Folder>& list = folders();
-    const auto folder = std::find_if(list.begin(), list.end(), [&](const Folder& candidate) {
-        return candidate.id == folderId;
-    });
-    if (folder == list.end())
-        return nothing();
-    return deleteFolder(*folder, presentUnlessEmpty(moveTasksTo), deleteTasks);
-}
-
-QCoro::QmlTask AppViewModel::sendText(const QString& text) {
-    return send(text);
-}
-
-QCoro::QmlTask AppViewModel::captureAudio(const QByteArray& audioData) {
-    return capture(audioData);
 }

@@ -15,7 +15,6 @@
 #include <QCoroTask>
 #include <QDateTime>
 #include <QObject>
-#include <QVariant>
 #include <QtQml/qqmlregistration.h>
 
 #include <exception>
@@ -33,17 +32,14 @@ class AppViewModel : public QObject {
     QML_ELEMENT
     QML_UNCREATABLE("Created by the gate screen with the signed-in session")
 
-    Q_PROPERTY(QList<Folder> folders READ folders NOTIFY foldersChanged)
-    Q_PROPERTY(QVariant selectedFolderId READ selectedFolderIdValue NOTIFY selectedFolderIdChanged)
-    Q_PROPERTY(QList<TaskItem> tasks READ tasks NOTIFY tasksChanged)
-    Q_PROPERTY(QList<TaskItem> activeTasks READ activeTasks NOTIFY tasksChanged)
-    Q_PROPERTY(QList<TaskItem> doneTasks READ doneTasks NOTIFY tasksChanged)
+    // Optional texts read as empty when absent.
+    Q_PROPERTY(QString selectedFolderId READ selectedFolderIdValue NOTIFY selectedFolderIdChanged)
     Q_PROPERTY(int taskCount READ taskCount NOTIFY tasksChanged)
     Q_PROPERTY(bool sortByDeadline READ sortByDeadline WRITE setSortByDeadline NOTIFY sortChanged)
-    Q_PROPERTY(QVariant assistantAnswer READ assistantAnswerValue NOTIFY assistantAnswerChanged)
-    Q_PROPERTY(QVariant errorText READ errorTextValue NOTIFY errorTextChanged)
+    Q_PROPERTY(QString assistantAnswer READ assistantAnswerValue NOTIFY assistantAnswerChanged)
+    Q_PROPERTY(QString errorText READ errorTextValue NOTIFY errorTextChanged)
     Q_PROPERTY(bool isBusy READ isBusy NOTIFY isBusyChanged)
-    Q_PROPERTY(QVariant statusText READ statusTextValue NOTIFY statusTextChanged)
+    Q_PROPERTY(QString statusText READ statusTextValue NOTIFY statusTextChanged)
     Q_PROPERTY(FolderListModel* folderModel READ folderModel CONSTANT)
     Q_PROPERTY(TaskListModel* taskRows READ taskRows CONSTANT)
 
@@ -126,10 +122,10 @@ Q_SIGNALS:
 
 private:
     QCoro::Task<void> loadAll();
-    QVariant selectedFolderIdValue() const;
-    QVariant assistantAnswerValue() const;
-    QVariant errorTextValue() const;
-    QVariant statusTextValue() const;
+    QString selectedFolderIdValue() const { return m_selectedFolderId.value_or(QString()); }
+    QString assistantAnswerValue() const { return m_assistantAnswer.value_or(QString()); }
+    QString errorTextValue() const { return m_errorText.value_or(QString()); }
+    QString statusTextValue() const { return m_statusText.value_or(QString()); }
 
     void setFolders(QList<Folder> folders);
     void setSelectedFolderId(std::optional<QString> id);

@@ -5,19 +5,7 @@
 #include <QPointer>
 
 CaptureHistoryViewModel::CaptureHistoryViewModel(APIClient api, QObject* parent)
-    : QObject(parent), m_api(std::move(api)) {}
-
-QVariant CaptureHistoryViewModel::detailValue() const {
-    return m_detail ? QVariant::fromValue(*m_detail) : QVariant();
-}
-
-QVariant CaptureHistoryViewModel::lastResultValue() const {
-    return m_lastResult ? QVariant::fromValue(*m_lastResult) : QVariant();
-}
-
-QVariant CaptureHistoryViewModel::errorTextValue() const {
-    return m_errorText ? QVariant(*m_errorText) : QVariant();
-}
+    : QObject(parent), m_captureModel(new CaptureListModel(this)), m_api(std::move(api)) {}
 
 void CaptureHistoryViewModel::setErrorText(const QString& text) {
     if (m_errorText == text)
@@ -40,10 +28,8 @@ QCoro::Task<void> CaptureHistoryViewModel::load() {
         setErrorText(QStringLiteral("Не удалось загрузить историю"));
         co_return;
     }
-    if (m_captures == *outcome.value)
-        co_return;
-    m_captures = std::move(*outcome.value);
-    Q_EMIT capturesChanged();
+    if (m_captureModel->setCaptures(std::move(*outcome.value)))
+        Q_EMIT capturesChanged();
 }
 
 QCoro::Task<void> CaptureHistoryViewModel::open(QString id) {
@@ -81,4 +67,17 @@ QCoro::Task<void> CaptureHistoryViewModel::reprocess(QString id,
     }
     auto refreshing = open(std::move(id));
     co_await refreshing;
+}
+
+QCoro::QmlTask CaptureHistoryViewModel::loadHistory() {
+    return load();
+}
+
+QCoro::QmlTask CaptureHistoryViewModel::openCapture(const QString& id) {
+    return open(id);
+}
+
+QCoro::QmlTask CaptureHistoryViewModel::reprocessCapture(const QString& id,
+                                                         const QString& editedText) {
+    return reprocess(id, editedText.isEmpty() ? std::nullopt : std::optional(editedText));
 }

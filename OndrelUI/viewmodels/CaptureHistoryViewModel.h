@@ -4,10 +4,11 @@
 #include "OndrelCore/wire/ApplyResult.h"
 #include "OndrelCore/wire/Capture.h"
 #include "OndrelCore/wire/CaptureWithRuns.h"
+#include "OndrelUI/models/CaptureListModel.h"
 
+#include <QCoroQmlTask>
 #include <QCoroTask>
 #include <QObject>
-#include <QVariant>
 #include <QtQml/qqmlregistration.h>
 
 #include <optional>
@@ -21,15 +22,14 @@ class CaptureHistoryViewModel : public QObject {
     QML_ELEMENT
     QML_UNCREATABLE("Created with a service client")
 
-    Q_PROPERTY(QList<Capture> captures READ captures NOTIFY capturesChanged)
-    Q_PROPERTY(QVariant detail READ detailValue NOTIFY detailChanged)
-    Q_PROPERTY(QVariant lastResult READ lastResultValue NOTIFY lastResultChanged)
-    Q_PROPERTY(QVariant errorText READ errorTextValue NOTIFY errorTextChanged)
+    Q_PROPERTY(CaptureListModel* captureRows READ captureRows CONSTANT)
+    Q_PROPERTY(QString errorText READ errorTextValue NOTIFY errorTextChanged) // empty: none
 
 public:
     explicit CaptureHistoryViewModel(APIClient api, QObject* parent = nullptr);
 
-    const QList<Capture>& captures() const { return m_captures; }
+    const QList<Capture>& captures() const { return m_captureModel->captures(); }
+    CaptureListModel* captureRows() const { return m_captureModel; }
     const std::optional<CaptureWithRuns>& detail() const { return m_detail; }
     const std::optional<ApplyResult>& lastResult() const { return m_lastResult; }
     const std::optional<QString>& errorText() const { return m_errorText; }
@@ -39,6 +39,11 @@ public:
     QCoro::Task<void> open(QString id);
     QCoro::Task<void> reprocess(QString id, std::optional<QString> editedText);
 
+    // Entry points for QML; an empty edited text stands for none.
+    Q_INVOKABLE QCoro::QmlTask loadHistory();
+    Q_INVOKABLE QCoro::QmlTask openCapture(const QString& id);
+    Q_INVOKABLE QCoro::QmlTask reprocessCapture(const QString& id, const QString& editedText);
+
 Q_SIGNALS:
     void capturesChanged();
     void detailChanged();
@@ -46,13 +51,11 @@ Q_SIGNALS:
     void errorTextChanged();
 
 private:
-    QVariant detailValue() const;
-    QVariant lastResultValue() const;
-    QVariant errorTextValue() const;
+    QString errorTextValue() const { return m_errorText.value_or(QString()); }
 
     void setErrorText(const QString& text);
 
-    QList<Capture> m_captures;
+    CaptureListModel* m_captureModel;
     std::optional<CaptureWithRuns> m_detail;
     std::optional<ApplyResult> m_lastResult;
     std::optional<QString> m_errorText;

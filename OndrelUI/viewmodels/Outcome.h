@@ -25,3 +25,8 @@ QCoro::Task<Outcome<T>> outcomeOf(QCoro::Task<T> task) {
         co_return Outcome<T>{std::nullopt, std::current_exception()};
     }
 }
+
+// An action that does nothing: what a QML entry point starts when its arguments name nothing.
+inline QCoro::Task<void> noAction() {
+    co_return;
+}

@@ -7,16 +7,24 @@
 #include <algorithm>
 
 TaskDetailViewModel::TaskDetailViewModel(TaskItem task, APIClient api, QObject* parent)
-    : QObject(parent), m_task(std::move(task)), m_api(std::move(api)) {}
+    : QObject(parent), m_task(std::move(task)), m_api(std::move(api)),
+      m_checklist(new ChecklistModel(this)) {
+    m_checklist->setEntries(m_task.checklist.value_or(QList<ChecklistItem>()));
+}
 
-QVariant TaskDetailViewModel::errorTextValue() const {
-    return m_errorText ? QVariant(*m_errorText) : QVariant();
+QString TaskDetailViewModel::bodyText() const {
+    return m_task.body && !m_task.body->trimmed().isEmpty() ? *m_task.body : QString();
+}
+
+QDateTime TaskDetailViewModel::dueDate() const {
+    return m_task.dueDate ? m_task.dueDate->toQDateTime() : QDateTime();
 }
 
 void TaskDetailViewModel::setTask(TaskItem task) {
     if (task == m_task)
         return;
     m_task = std::move(task);
+    m_checklist->setEntries(m_task.checklist.value_or(QList<ChecklistItem>()));
     Q_EMIT taskChanged();
 }
 
@@ -53,5 +61,15 @@ void TaskDetailViewModel::toggleChecklist(const QString& id) {
     if (entry == entries.end())
         return;
     entry->done = !entry->done;
+    m_checklist->setDone(int(entry - entries.begin()), entry->done);
     Q_EMIT taskChanged();
+}
+
+QCoro::QmlTask TaskDetailViewModel::saveTask(const QString& title, const QString& status,
+                                             const QString& priority) {
+    const auto wireStatus = fromRawValue<TaskStatus>(status);
+    const auto wirePriority = fromRawValue<Priority>(priority);
+    if ((!status.isEmpty() && !wireStatus) || (!priority.isEmpty() && !wirePriority))
+        return noAction();
+    return save(title.isEmpty() ? std::nullopt : std::optional(title), wireStatus, wirePriority);
 }

@@ -4,10 +4,12 @@
 #include "OndrelCore/wire/Priority.h"
 #include "OndrelCore/wire/TaskItem.h"
 #include "OndrelCore/wire/TaskStatus.h"
+#include "OndrelUI/models/ChecklistModel.h"
 
+#include <QCoroQmlTask>
 #include <QCoroTask>
+#include <QDateTime>
 #include <QObject>
-#include <QVariant>
 #include <QtQml/qqmlregistration.h>
 
 #include <optional>
@@ -19,8 +21,12 @@ class TaskDetailViewModel : public QObject {
     QML_ELEMENT
     QML_UNCREATABLE("Created with a task and a service client")
 
-    Q_PROPERTY(TaskItem task READ task NOTIFY taskChanged)
-    Q_PROPERTY(QVariant errorText READ errorTextValue NOTIFY errorTextChanged)
+    Q_PROPERTY(QString title READ title NOTIFY taskChanged)
+    Q_PROPERTY(QString bodyText READ bodyText NOTIFY taskChanged) // empty when blank or absent
+    Q_PROPERTY(QDateTime dueDate READ dueDate NOTIFY taskChanged) // invalid when absent
+    Q_PROPERTY(QString status READ status NOTIFY taskChanged)     // wire string
+    Q_PROPERTY(ChecklistModel* checklist READ checklist CONSTANT)
+    Q_PROPERTY(QString errorText READ errorTextValue NOTIFY errorTextChanged) // empty: none
 
 public:
     TaskDetailViewModel(TaskItem task, APIClient api, QObject* parent = nullptr);
@@ -29,20 +35,32 @@ public:
     const std::optional<QString>& errorText() const { return m_errorText; }
     const APIClient& api() const { return m_api; }
 
+    QString title() const { return m_task.title; }
+    QString bodyText() const;
+    QDateTime dueDate() const;
+    QString status() const { return rawValue(m_task.status); }
+    ChecklistModel* checklist() const { return m_checklist; }
+
     // Sends only the given fields. Never throws; a failure sets errorText.
     QCoro::Task<void> save(std::optional<QString> title, std::optional<TaskStatus> status,
                            std::optional<Priority> priority);
     Q_INVOKABLE void toggleChecklist(const QString& id);
+
+    // Entry point for QML: empty texts stand for "unchanged"; an unknown wire string for a
+    // status or priority sends nothing.
+    Q_INVOKABLE QCoro::QmlTask saveTask(const QString& title, const QString& status,
+                                        const QString& priority);
 
 Q_SIGNALS:
     void taskChanged();
     void errorTextChanged();
 
 private:
-    QVariant errorTextValue() const;
+    QString errorTextValue() const { return m_errorText.value_or(QString()); }
     void setTask(TaskItem task);
 
     TaskItem m_task;
     std::optional<QString> m_errorText;
     APIClient m_api;
+    ChecklistModel* m_checklist;
 };

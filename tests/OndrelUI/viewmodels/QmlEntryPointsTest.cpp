@@ -1,4 +1,6 @@
 #include "OndrelUI/viewmodels/AppViewModel.h"
+#include "OndrelUI/viewmodels/CaptureHistoryViewModel.h"
+#include "OndrelUI/viewmodels/TaskDetailViewModel.h"
 
 #include "OndrelCore/wire/ApplyResult.h"
 #include "TaskFactory.h"
@@ -16,9 +18,11 @@ namespace {
 // through the invokable entry points, chained with then().
 class QmlEntryPointsTest : public ViewModelFixture {
 protected:
-    QmlEntryPointsTest() {
-        QJSEngine::setObjectOwnership(&vm, QJSEngine::CppOwnership);
-        engine.globalObject().setProperty(QStringLiteral("vm"), engine.newQObject(&vm));
+    QmlEntryPointsTest() { expose("vm", &vm); }
+
+    void expose(const char* name, QObject* object) {
+        QJSEngine::setObjectOwnership(object, QJSEngine::CppOwnership);
+        engine.globalObject().setProperty(QString::fromLatin1(name), engine.newQObject(object));
     }
 
     // Runs `call` (a JavaScript expression giving a task) and waits for its then() callback.
@@ -45,7 +49,7 @@ TEST_F(QmlEntryPointsTest, Screen_loads_and_reads_its_state) {
     EXPECT_EQ(read("vm.selectedFolderId").toString(), QStringLiteral("f1"));
     EXPECT_EQ(read("vm.taskCount").toInt(), 2);
     EXPECT_EQ(read("vm.taskRows.rowCount()").toInt(), 3);
-    EXPECT_TRUE(read("vm.errorText === undefined").toBool());
+    EXPECT_TRUE(read("vm.errorText === \"\"").toBool());
     EXPECT_FALSE(read("vm.isBusy").toBool());
 }
 
@@ -89,6 +93,39 @@ TEST_F(QmlEntryPointsTest, Actions_take_ids_and_wire_strings) {
     answer(QList<TaskItem>{});
     run(QStringLiteral("vm.sendText('купить хлеб')"));
     EXPECT_EQ(read("vm.assistantAnswer").toString(), QStringLiteral("Готово, записал"));
+}
+
+TEST_F(QmlEntryPointsTest, History_and_detail_read_as_plain_values) {
+    const APIClient api(session.baseURL(), transport, QStringLiteral("access-1"));
+    CaptureHistoryViewModel history(api);
+    TaskItem task = makeTask("t1");
+    task.body = QStringLiteral(" \n ");
+    task.checklist = QList<ChecklistItem>{{.id = "c1", .title = "Хлеб"}};
+    TaskDetailViewModel detail(task, api);
+    expose("history", &history);
+    expose("detail", &detail);
+
+    answer(QList<Capture>{makeCapture("c1"), makeCapture("c2")});
+    run(QStringLiteral("history.loadHistory()"));
+    EXPECT_EQ(read("history.captureRows.rowCount()").toInt(), 2);
+    EXPECT_EQ(read("history.errorText").toString(), QString());
+    answerStatus(500);
+    run(QStringLiteral("history.openCapture('c1')"));
+    EXPECT_EQ(read("history.errorText").toString(), QStringLiteral("Не удалось открыть запрос"));
+
+    EXPECT_EQ(read("detail.bodyText").toString(), QString());
+    EXPECT_FALSE(read("detail.dueDate.getTime() > 0").toBool());
+    read("detail.toggleChecklist('c1')");
+    EXPECT_TRUE(detail.task().checklist->at(0).done);
+    newRequests();
+    TaskItem started = task;
+    started.status = TaskStatus::inProgress;
+    answer(started);
+    run(QStringLiteral("detail.saveTask('', 'IN_PROGRESS', '')"));
+    run(QStringLiteral("detail.saveTask('', 'BOGUS', '')"));
+    EXPECT_EQ(newRequests(), QStringList{"PATCH /tasks/t1"});
+    EXPECT_EQ(body(), (QJsonObject{{"status", "IN_PROGRESS"}}));
+    EXPECT_EQ(read("detail.status").toString(), QStringLiteral("IN_PROGRESS"));
 }
 
 } // namespace

@@ -1,0 +1,81 @@
+#include "OndrelUI/viewmodels/AppViewModel.h"
+
+#include "OndrelCore/client/APIClient.h"
+#include "OndrelUI/session/AuthSession.h"
+#include "OndrelUI/viewmodels/SessionAttempt.h"
+
+#include <QPointer>
+
+// The two captures, typed and spoken: they exclude each other through isBusy, show their
+// progress in statusText, and reload everything once the assistant has answered.
+
+namespace {
+
+// Typed and spoken captures fail under the same label.
+QString captureLabel() {
+    return QStringLiteral("обработать запрос");
+}
+
+} // namespace
+
+void AppViewModel::beginCapture(const QString& status) {
+    setBusy(true);
+    setStatusText(status);
+    setAssistantAnswer(std::nullopt);
+    setErrorText(std::nullopt);
+}
+
+void AppViewModel::endCapture() {
+    setBusy(false);
+    setStatusText(std::nullopt);
+}
+
+QCoro::Task<void> AppViewModel::send(QString text) {
+    QPointer<AppViewModel> self(this);
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty() || m_isBusy)
+        co_return;
+    beginCapture(QStringLiteral("AI разбирает…"));
+    auto calling =
+        attempt(m_session, [trimmed](APIClient api) { return api.assistantAsk(trimmed); });
+    auto outcome = co_await calling;
+    if (!self)
+        co_return;
+    if (outcome.error) {
+        fail(outcome.error, captureLabel());
+        endCapture();
+        co_return;
+    }
+    setAssistantAnswer(outcome.value->answer);
+    auto reloading = loadAll();
+    co_await reloading;
+    if (!self)
+        co_return;
+    endCapture();
+}
+
+QCoro::Task<void> AppViewModel::capture(QByteArray audioData) {
+    QPointer<AppViewModel> self(this);
+    if (m_isBusy)
+        co_return;
+    beginCapture(QStringLiteral("Распознаю и разбираю…"));
+    const QString audioBase64 = QString::fromLatin1(audioData.toBase64());
+    auto calling = attempt(m_session, [audioBase64](APIClient api) {
+        return api.createCapture(audioBase64, QStringLiteral("audio/m4a"), std::nullopt);
+    });
+    auto outcome = co_await calling;
+    if (!self)
+        co_return;
+    if (outcome.error) {
+        fail(outcome.error, captureLabel());
+        endCapture();
+        co_return;
+    }
+    const auto& result = outcome.value->result;
+    setAssistantAnswer(result ? result->answer : QStringLiteral("Готово"));
+    auto reloading = loadAll();
+    co_await reloading;
+    if (!self)
+        co_return;
+    endCapture();
+}

@@ -1,0 +1,79 @@
+#include "OndrelUI/viewmodels/AppViewModel.h"
+
+#include "OndrelUI/viewmodels/Outcome.h"
+
+#include <algorithm>
+
+// The entry points QML calls with ids and wire strings; each finds the records and starts the
+// action.
+
+namespace {
+
+std::optional<QString> presentUnlessEmpty(const QString& text) {
+    return text.isEmpty() ? std::nullopt : std::optional(text);
+}
+
+} // namespace
+
+QCoro::QmlTask AppViewModel::showScreen() {
+    return loadAll();
+}
+
+QCoro::QmlTask AppViewModel::reloadTasks() {
+    return loadTasks();
+}
+
+QCoro::QmlTask AppViewModel::selectFolder(const QString& folderId) {
+    return select(folderId);
+}
+
+QCoro::QmlTask AppViewModel::selectFolderBy(int offset) {
+    return selectAdjacentFolder(offset);
+}
+
+QCoro::QmlTask AppViewModel::toggleTask(const QString& taskId) {
+    const qsizetype index = m_taskModel->indexOfTask(taskId);
+    return index < 0 ? noAction() : toggleDone(tasks()[index]);
+}
+
+QCoro::QmlTask AppViewModel::removeTask(const QString& taskId) {
+    const qsizetype index = m_taskModel->indexOfTask(taskId);
+    return index < 0 ? noAction() : deleteTask(tasks()[index]);
+}
+
+QCoro::QmlTask AppViewModel::saveTask(const QString& taskId, const QString& title,
+                                      const QString& body, const QString& status,
+                                      const QString& priority, const QString& folderId,
+                                      const QDateTime& dueDate, bool hasDeadline) {
+    const auto wireStatus = fromRawValue<TaskStatus>(status);
+    const auto wirePriority = fromRawValue<Priority>(priority);
+    if (!wireStatus || !wirePriority)
+        return noAction();
+    const auto due =
+        dueDate.isValid() ? std::optional(Instant::fromQDateTime(dueDate)) : std::nullopt;
+    return updateTask(taskId, title, body, *wireStatus, *wirePriority, presentUnlessEmpty(folderId),
+                      due, hasDeadline);
+}
+
+QCoro::QmlTask AppViewModel::addFolder(const QString& name) {
+    return createFolder(name);
+}
+
+QCoro::QmlTask AppViewModel::removeFolder(const QString& folderId, const QString& moveTasksTo,
+                                          bool deleteTasks) {
+    const QList<Folder>& list = folders();
+    const auto folder = std::find_if(list.begin(), list.end(), [&](const Folder& candidate) {
+        return candidate.id == folderId;
+    });
+    if (folder == list.end())
+        return noAction();
+    return deleteFolder(*folder, presentUnlessEmpty(moveTasksTo), deleteTasks);
+}
+
+QCoro::QmlTask AppViewModel::sendText(const QString& text) {
+    return send(text);
+}
+
+QCoro::QmlTask AppViewModel::captureAudio(const QByteArray& audioData) {
+    return capture(audioData);
+}
