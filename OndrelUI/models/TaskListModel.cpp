@@ -1,6 +1,9 @@
 #include "OndrelUI/models/TaskListModel.h"
 
 #include "OndrelUI/config/AppConfig.h"
+#include "OndrelUI/models/TaskFacts.h"
+
+#include <QTimeZone>
 
 #include <algorithm>
 
@@ -38,7 +41,6 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const {
             return {};
         }
     }
-    const bool done = task->status == TaskStatus::done;
     switch (role) {
     case RowIdRole:
     case TaskIdRole:
@@ -55,7 +57,7 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const {
     case StatusRole:
         return rawValue(task->status);
     case IsDoneRole:
-        return done;
+        return TaskFacts::isDone(*task);
     case IsClosedRole:
         return isClosed(task->status);
     case PriorityRole:
@@ -65,7 +67,7 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const {
     case HasDeadlineRole:
         return task->hasDeadline;
     case IsOverdueRole:
-        return task->hasDeadline && !done && task->dueDate && *task->dueDate < Instant::now();
+        return TaskFacts::isOverdue(*task, Instant::now());
     case HasRecurrenceRole:
         return task->recurrence.has_value();
     case ChecklistDoneRole:
@@ -78,6 +80,14 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const {
         return optionalDate(task->completedAt);
     case TagsRole:
         return QStringList(task->tags);
+    case DueTextRole:
+        return TaskFacts::dueText(*task, QTimeZone::systemTimeZone());
+    case ShowsNoDeadlineRole:
+        return TaskFacts::showsNoDeadline(*task);
+    case ChecklistTextRole:
+        return TaskFacts::checklistText(*task);
+    case CompletedTextRole:
+        return TaskFacts::completedText(*task, QTimeZone::systemTimeZone());
     default:
         return {};
     }
@@ -102,6 +112,10 @@ QHash<int, QByteArray> TaskListModel::roleNames() const {
         {ChecklistTotalRole, "checklistTotal"},
         {CompletedAtRole, "completedAt"},
         {TagsRole, "tags"},
+        {DueTextRole, "dueText"},
+        {ShowsNoDeadlineRole, "showsNoDeadline"},
+        {ChecklistTextRole, "checklistText"},
+        {CompletedTextRole, "completedText"},
     };
 }
 

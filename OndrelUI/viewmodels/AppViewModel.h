@@ -106,6 +106,12 @@ public:
                                             bool deleteTasks);
     Q_INVOKABLE QCoro::QmlTask sendText(const QString& text);
     Q_INVOKABLE QCoro::QmlTask captureAudio(const QByteArray& audioData);
+    // The sort menu: the new order, then the list reloaded in it.
+    Q_INVOKABLE QCoro::QmlTask changeSort(bool byDeadline);
+    // Return in the input field or the send button: an input of only spaces and tabs is not
+    // sent and stays in the field; otherwise it is sent as typed and the field is to be
+    // cleared (returns true).
+    Q_INVOKABLE bool submitInput(const QString& input);
 
     // The one error line for a failure of the action named by `label`.
     static QString failureText(std::exception_ptr error, const QString& label);

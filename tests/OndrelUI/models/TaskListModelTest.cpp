@@ -173,6 +173,10 @@ TEST_F(TaskListModelTest, Roles_show_what_the_card_needs) {
     EXPECT_EQ(row.data(TaskListModel::ChecklistTotalRole).toInt(), 3);
     EXPECT_EQ(row.data(TaskListModel::TagsRole).toStringList(), task.tags);
     EXPECT_FALSE(row.data(TaskListModel::CompletedAtRole).isValid());
+    EXPECT_FALSE(row.data(TaskListModel::DueTextRole).toString().isEmpty());
+    EXPECT_FALSE(row.data(TaskListModel::ShowsNoDeadlineRole).toBool());
+    EXPECT_EQ(row.data(TaskListModel::ChecklistTextRole).toString(), QStringLiteral("1/3"));
+    EXPECT_EQ(row.data(TaskListModel::CompletedTextRole).toString(), QString());
 
     task.status = TaskStatus::done; // a finished task is never overdue
     task.body = QStringLiteral(" \n ");
@@ -180,6 +184,9 @@ TEST_F(TaskListModelTest, Roles_show_what_the_card_needs) {
     const QModelIndex doneRow = model.index(model.rowOfTask(0));
     EXPECT_FALSE(doneRow.data(TaskListModel::IsOverdueRole).toBool());
     EXPECT_FALSE(doneRow.data(TaskListModel::DescriptionPreviewRole).isValid());
+    task.completedAt = Instant::fromMSecsSinceEpoch(2'000);
+    model.replaceTask(0, task);
+    EXPECT_FALSE(doneRow.data(TaskListModel::CompletedTextRole).toString().isEmpty());
 }
 
 } // namespace
