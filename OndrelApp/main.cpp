@@ -16,6 +16,6 @@ int main(int argc, char* argv[]) {
     QObject::connect(
         &engine, &QQmlApplicationEngine::objectCreationFailed, &app,
         [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
-    engine.load(QUrl(QStringLiteral("qrc:/Ondrel/UI/qml/Main.qml")));
+    engine.load(QUrl(QStringLiteral("qrc:/Ondrel/UI/Main.qml")));
     return app.exec();
 }
