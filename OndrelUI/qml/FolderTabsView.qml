@@ -96,9 +96,9 @@ Flickable {
                     TapHandler {
                         acceptedButtons: Qt.RightButton
                         enabled: !tab.isSystem
-                        onTapped: menu.popup()
+                        onTapped: point => menu.popup(tab, point.position.x, point.position.y)
                     }
-                    Menu {
+                    ContextMenu {
                         id: menu
                         objectName: "folderMenu"
                         SymbolMenuItem {

@@ -84,7 +84,7 @@ Item {
             }
             onClicked: sortMenu.popup(sortButton, 0, sortButton.height)
 
-            Menu {
+            ContextMenu {
                 id: sortMenu
                 objectName: "sortMenu"
                 MenuItem {

@@ -146,15 +146,23 @@ Rectangle {
 
     TapHandler {
         acceptedButtons: Qt.RightButton
-        onTapped: menu.active = true
+        onTapped: point => menu.openAt(point.position)
     }
     // Built on demand: a long list keeps no menu per card.
     Loader {
         id: menu
-        objectName: "cardMenu"
+
+        property point at
+
+        function openAt(position) {
+            at = position
+            active = true
+        }
+
         active: false
-        sourceComponent: Menu {
-            Component.onCompleted: popup()
+        sourceComponent: ContextMenu {
+            objectName: "cardMenu"
+            Component.onCompleted: popup(card, menu.at.x, menu.at.y)
             onClosed: menu.active = false
             SymbolMenuItem {
                 text: card.task.isDone ? "Вернуть в работу" : "Выполнить"
