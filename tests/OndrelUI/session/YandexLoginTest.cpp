@@ -44,17 +44,6 @@ struct RecordingBrowser {
     }
 };
 
-template <class Error>
-Error failureOf(QCoro::Task<TokenPair> task) {
-    try {
-        awaitTask(std::move(task));
-    } catch (const Error& error) {
-        return error;
-    }
-    ADD_FAILURE() << "no such failure";
-    throw std::logic_error("unreachable");
-}
-
 } // namespace
 
 TEST(YandexLoginCallback, IsReadByItsQueryItemsAlone) {
