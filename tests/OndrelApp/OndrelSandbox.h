@@ -17,9 +17,12 @@ public:
 
     // A process still running when its QProcess goes is killed, so a hand-over that fails cannot
     // leave a window behind.
-    std::unique_ptr<QProcess> start(const QStringList& arguments) const {
+    std::unique_ptr<QProcess> start(const QStringList& arguments,
+                                    const QProcessEnvironment& extra = {}) const {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString& name : extra.keys())
+            environment.insert(name, extra.value(name));
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_runtime.filePath("config"));
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
