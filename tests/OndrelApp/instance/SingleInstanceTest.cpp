@@ -64,10 +64,10 @@ TEST(SingleInstance, ASecondOndrelHandsItsURLOverAndExits) {
     EXPECT_EQ(messages, QStringList({callback, QString()}));
 }
 
-// A peer is held to one short, clean message in little time, and few are served at once.
+// A peer is held to one short, clean message in little time.
 TEST(SingleInstance, CutsOffPeersOutsideTheLimits) {
     OndrelSandbox sandbox;
-    const HandOverLimits limits{.messageBytes = 32, .peerTime = 300ms, .peers = 2};
+    const HandOverLimits limits{.messageBytes = 32, .peerTime = 1s};
     SingleInstance first(sandbox.serverName(), limits);
     ASSERT_EQ(first.start(QString()), SingleInstance::Role::primary);
     QStringList messages;
@@ -94,13 +94,18 @@ TEST(SingleInstance, CutsOffPeersOutsideTheLimits) {
         EXPECT_EQ(peer.answer(), row.answer);
     }
     EXPECT_EQ(messages, QStringList{QStringLiteral("ondrel://auth?x=%D1%8F")});
+}
 
+TEST(SingleInstance, ServesFewPeersAtOnce) {
+    OndrelSandbox sandbox;
+    SingleInstance first(sandbox.serverName(), HandOverLimits{.peerTime = 60s, .peers = 2});
+    ASSERT_EQ(first.start(QString()), SingleInstance::Role::primary);
     Peer slow1(sandbox.serverName());
     Peer slow2(sandbox.serverName());
     Peer third(sandbox.serverName());
-    ASSERT_TRUE(waitUntil([&] { return third.closed(); }, 250ms));
+    EXPECT_TRUE(waitUntil([&] { return third.closed(); }));
     EXPECT_FALSE(slow1.closed());
-    EXPECT_EQ(slow2.answer(), QByteArray());
+    EXPECT_FALSE(slow2.closed());
 }
 
 // What a crashed instance leaves at the socket's place does not stop the next one.
