@@ -27,6 +27,10 @@ PrivatePulseServer::~PrivatePulseServer() {
         else
             qunsetenv(name.constData());
     }
+    stop();
+}
+
+void PrivatePulseServer::stop() {
     if (m_server.state() == QProcess::NotRunning)
         return;
     ::kill(pid_t(m_server.processId()), SIGTERM);
