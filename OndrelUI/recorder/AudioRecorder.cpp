@@ -2,6 +2,7 @@
 
 #include "OndrelUI/recorder/DevicePcmSource.h"
 #include "OndrelUI/recorder/RecorderError.h"
+#include "OndrelUI/recorder/RecordingSession.h"
 
 #include <QDir>
 #include <QFile>

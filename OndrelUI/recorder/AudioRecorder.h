@@ -1,7 +1,6 @@
 #pragma once
 
 #include "OndrelUI/recorder/PcmSource.h"
-#include "OndrelUI/recorder/RecordingSession.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -11,6 +10,8 @@
 
 #include <memory>
 #include <optional>
+
+class RecordingSession;
 
 // Records the voice between start() and stop() into a new "od-<UUID>.m4a" in the temporary
 // folder (AAC-LC, 44.1 kHz, mono), publishes the input level every 0.1 s while recording, and
