@@ -1,3 +1,6 @@
+#include "OndrelUI/update/AppUpdater.h"
+#include "OndrelUI/update/UpdateState.h"
+
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QUrl>
@@ -12,7 +15,15 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setApplicationVersion(QStringLiteral(ONDREL_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("ondrel"));
 
+    UpdateState updateState;
+    UpdaterSettings updates;
+    updates.feedUrl = QUrl(QStringLiteral(ONDREL_UPDATE_FEED_URL));
+    updates.publicKey = ONDREL_UPDATE_PUBLIC_KEY;
+    AppUpdater updater(&updateState, std::move(updates));
+
     QQmlApplicationEngine engine;
+    engine.setInitialProperties({{QStringLiteral("updateState"), QVariant::fromValue(&updateState)},
+                                 {QStringLiteral("updater"), QVariant::fromValue(&updater)}});
     QObject::connect(
         &engine, &QQmlApplicationEngine::objectCreationFailed, &app,
         [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);

@@ -1,7 +1,11 @@
 import QtQuick.Controls
+import Ondrel.UI
 
 // The one window of the application.
 ApplicationWindow {
+    required property UpdateState updateState
+    required property AppUpdater updater
+
     visible: true
     width: 480
     height: 440
