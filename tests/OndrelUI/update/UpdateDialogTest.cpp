@@ -7,8 +7,8 @@
 #include <QQuickItem>
 #include <QQuickView>
 #include <QTest>
-#include <QtQuickTest/quicktest.h>
 #include <QtQml/QQmlExtensionPlugin>
+#include <QtQuickTest/quicktest.h>
 
 Q_IMPORT_QML_PLUGIN(Ondrel_UIPlugin)
 
