@@ -3,6 +3,8 @@ import Ondrel.UI
 
 // The one window of the application.
 ApplicationWindow {
+    // Handed in by the executable at start-up.
+    required property AppGate gate
     required property UpdateState updateState
     required property AppUpdater updater
 
