@@ -38,6 +38,7 @@ Item {
     Component {
         id: taskCard
         TaskCard {
+            objectName: "card:" + row.model.taskId
             task: row.model
             onToggle: row.toggle(row.model.taskId)
             onOpen: row.open(row.model.taskId)

@@ -9,6 +9,7 @@
 #include "OndrelCore/wire/TaskStatus.h"
 #include "OndrelUI/models/FolderListModel.h"
 #include "OndrelUI/models/TaskListModel.h"
+#include "OndrelUI/recorder/AudioRecorder.h"
 
 #include <QByteArray>
 #include <QCoroQmlTask>
@@ -112,6 +113,9 @@ public:
     // sent and stays in the field; otherwise it is sent as typed and the field is to be
     // cleared (returns true).
     Q_INVOKABLE bool submitInput(const QString& input);
+    // The microphone button: starts a recording, or stops the running one and sends what it
+    // captured. A recorder that cannot start, or a recording without audio, changes nothing.
+    Q_INVOKABLE void toggleRecording(AudioRecorder* recorder);
 
     // The one error line for a failure of the action named by `label`.
     static QString failureText(std::exception_ptr error, const QString& label);

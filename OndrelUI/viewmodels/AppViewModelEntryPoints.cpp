@@ -94,3 +94,15 @@ bool AppViewModel::submitInput(const QString& input) {
     send(input);
     return true;
 }
+
+void AppViewModel::toggleRecording(AudioRecorder* recorder) {
+    if (!recorder)
+        return;
+    if (!recorder->isRecording()) {
+        recorder->startRecording();
+        return;
+    }
+    const QByteArray audio = recorder->stopRecording();
+    if (!audio.isEmpty())
+        capture(audio);
+}

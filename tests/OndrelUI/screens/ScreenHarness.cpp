@@ -1,6 +1,6 @@
 #include "ScreenHarness.h"
 
-#include <QQuickWindow>
+#include <QQmlComponent>
 #include <QTest>
 #include <QtQuickTest/quicktest.h>
 
@@ -54,33 +54,42 @@ void keepWarnings(QtMsgType type, const QMessageLogContext& context, const QStri
 ScreenHarness::ScreenHarness(const QString& file, const QVariantMap& properties, QSize size) {
     activeWarnings = &m_warnings;
     previousHandler = qInstallMessageHandler(keepWarnings);
-    m_view.setResizeMode(QQuickView::SizeRootObjectToView);
-    m_view.resize(size);
-    m_view.setInitialProperties(properties);
-    m_view.setSource(QUrl(QStringLiteral("qrc:/Ondrel/UI/") + file));
-    for (const QQmlError& error : m_view.errors())
+    QQmlComponent component(&m_engine, QUrl(QStringLiteral("qrc:/Ondrel/UI/") + file));
+    m_root.reset(component.createWithInitialProperties(properties));
+    for (const QQmlError& error : component.errors())
         ADD_FAILURE() << error.toString().toStdString();
-    m_view.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&m_view));
+    if (!m_root)
+        return;
+    m_window = qobject_cast<QQuickWindow*>(m_root.get());
+    if (auto* item = qobject_cast<QQuickItem*>(m_root.get())) {
+        m_ownWindow = std::make_unique<QQuickWindow>();
+        m_window = m_ownWindow.get();
+        item->setParentItem(m_window->contentItem());
+        item->setSize(size);
+    }
+    m_window->resize(size);
+    m_window->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(m_window));
     settle();
 }
 
 ScreenHarness::~ScreenHarness() {
+    m_root.reset();
     qInstallMessageHandler(previousHandler);
     activeWarnings = nullptr;
 }
 
-QObject* ScreenHarness::find(const QString& objectName) const {
-    return search(m_view.contentItem(),
+QObject* ScreenHarness::find(const QString& objectName, QObject* scope) const {
+    return search(scope ? scope : m_window->contentItem(),
                   [&](QObject* object) { return object->objectName() == objectName; });
 }
 
-QQuickItem* ScreenHarness::item(const QString& objectName) const {
-    return qobject_cast<QQuickItem*>(find(objectName));
+QQuickItem* ScreenHarness::item(const QString& objectName, QObject* scope) const {
+    return qobject_cast<QQuickItem*>(find(objectName, scope));
 }
 
 QQuickItem* ScreenHarness::itemWithText(const QString& text) const {
-    return qobject_cast<QQuickItem*>(search(m_view.contentItem(), [&](QObject* object) {
+    return qobject_cast<QQuickItem*>(search(m_window->contentItem(), [&](QObject* object) {
         return qobject_cast<QQuickItem*>(object) && object->property("text").toString() == text;
     }));
 }
@@ -88,23 +97,23 @@ QQuickItem* ScreenHarness::itemWithText(const QString& text) const {
 void ScreenHarness::click(QQuickItem* item, Qt::MouseButton button) {
     ASSERT_NE(item, nullptr);
     const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-    QTest::mouseClick(&m_view, button, {}, centre.toPoint());
+    QTest::mouseClick(m_window, button, {}, centre.toPoint());
     settle();
 }
 
 // Qt 6.4 types whole strings into widgets only; a window gets one key event per character.
 void ScreenHarness::type(const QString& text) {
     for (QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, &m_view, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Click, m_window, Qt::Key_unknown, QString(c), Qt::NoModifier);
     settle();
 }
 
 void ScreenHarness::press(Qt::Key key) {
-    QTest::keyClick(&m_view, key);
+    QTest::keyClick(m_window, key);
     settle();
 }
 
 void ScreenHarness::settle() {
     QCoreApplication::processEvents();
-    EXPECT_TRUE(QQuickTest::qWaitForPolish(&m_view));
+    EXPECT_TRUE(QQuickTest::qWaitForPolish(m_window));
 }

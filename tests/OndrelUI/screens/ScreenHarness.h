@@ -1,26 +1,33 @@
 #pragma once
 
 #include <QList>
+#include <QQmlEngine>
 #include <QQuickItem>
-#include <QQuickView>
+#include <QQuickWindow>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
 
-// One QML file of Ondrel.UI in an offscreen window, driven through its real controls: items are
-// found by object name or by the text they show, then clicked or typed into. Every warning the
-// engine prints while the harness lives is kept, so a test can require a clean run.
+#include <memory>
+
+// One QML file of Ondrel.UI in an offscreen window (its own when the file is a window), driven
+// through its real controls: items are found by object name or by the text they show, then
+// clicked or typed into. Every warning printed while the harness lives is kept, so a test can
+// require a clean run.
 class ScreenHarness {
 public:
     ScreenHarness(const QString& file, const QVariantMap& properties, QSize size = {640, 760});
     ~ScreenHarness();
 
-    QQuickView& view() { return m_view; }
-    QQuickItem* root() const { return m_view.rootObject(); }
+    QQmlEngine& engine() { return m_engine; }
+    QQuickWindow& window() { return *m_window; }
+    // The file's root object.
+    QObject* root() const { return m_root.get(); }
 
-    // The first visible item (or popup) with that object name, or nullptr.
-    QObject* find(const QString& objectName) const;
-    QQuickItem* item(const QString& objectName) const;
+    // The first visible item (or popup) with that object name, or nullptr; within `scope` when
+    // one is given.
+    QObject* find(const QString& objectName, QObject* scope = nullptr) const;
+    QQuickItem* item(const QString& objectName, QObject* scope = nullptr) const;
     // The first visible item whose `text` property reads `text`, or nullptr.
     QQuickItem* itemWithText(const QString& text) const;
 
@@ -33,6 +40,9 @@ public:
     const QStringList& warnings() const { return m_warnings; }
 
 private:
-    QQuickView m_view;
     QStringList m_warnings;
+    QQmlEngine m_engine;
+    std::unique_ptr<QQuickWindow> m_ownWindow; // when the file's root is an item
+    std::unique_ptr<QObject> m_root;
+    QQuickWindow* m_window = nullptr;
 };

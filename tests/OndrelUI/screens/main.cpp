@@ -1,4 +1,5 @@
 #include <QGuiApplication>
+#include <QQuickStyle>
 #include <QtQml/QQmlExtensionPlugin>
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    QQuickStyle::setStyle(QStringLiteral("Basic"));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
