@@ -53,7 +53,7 @@ Item {
                     color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.4)
                     shadowRadius: 16
                     offsetY: 8
-                    steps: 10
+                    steps: 16
                 }
                 GradientFill {
                     anchors.fill: parent

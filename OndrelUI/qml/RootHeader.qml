@@ -87,14 +87,12 @@ Item {
             ContextMenu {
                 id: sortMenu
                 objectName: "sortMenu"
-                MenuItem {
+                SymbolMenuItem {
                     text: "Сначала новые"
-                    font.pixelSize: Theme.body
                     onTriggered: header.sortChosen(false)
                 }
-                MenuItem {
+                SymbolMenuItem {
                     text: "По дедлайну"
-                    font.pixelSize: Theme.body
                     onTriggered: header.sortChosen(true)
                 }
             }

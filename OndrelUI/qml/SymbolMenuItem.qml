@@ -2,17 +2,23 @@ import QtQuick
 import QtQuick.Controls
 import Ondrel.UI
 
-// A menu entry with a symbol before its text; a destructive one is drawn in red.
+// A menu entry, with a symbol before its text when it has one; a destructive one is red.
 MenuItem {
     id: entry
 
-    required property string symbol
+    property string symbol: ""
     property bool destructive: false
+
+    topPadding: 5
+    bottomPadding: 5
+    leftPadding: 10
+    rightPadding: 10
 
     contentItem: Row {
         spacing: 8
         Symbol {
             anchors.verticalCenter: parent.verticalCenter
+            visible: entry.symbol !== ""
             symbol: entry.symbol
             color: label.color
         }
@@ -23,5 +29,11 @@ MenuItem {
             font.pixelSize: Theme.body
             color: entry.destructive ? Theme.red : Theme.primary
         }
+    }
+    background: Rectangle {
+        implicitWidth: 170
+        radius: 5
+        color: entry.highlighted ? Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.15)
+                                 : "transparent"
     }
 }

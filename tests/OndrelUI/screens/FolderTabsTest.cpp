@@ -1,6 +1,6 @@
 #include "OndrelUI/models/FolderListModel.h"
 
-#include "ScreenHarness.h"
+#include "support/ScreenHarness.h"
 #include "TaskFactory.h"
 #include "support/QtPrinters.h"
 #include "support/WaitUntil.h"

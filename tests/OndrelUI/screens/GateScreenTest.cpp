@@ -3,7 +3,7 @@
 #include "OndrelUI/session/AuthSession.h"
 #include "OndrelUI/update/AppUpdater.h"
 #include "OndrelUI/update/UpdateState.h"
-#include "ScreenHarness.h"
+#include "support/ScreenHarness.h"
 #include "support/FakeTransport.h"
 #include "support/QtPrinters.h"
 #include "support/SyntheticPcmSource.h"

@@ -3,7 +3,7 @@
 #include "OndrelUI/recorder/AudioRecorder.h"
 #include "OndrelUI/update/UpdateState.h"
 #include "OndrelUI/viewmodels/AppViewModel.h"
-#include "ScreenHarness.h"
+#include "support/ScreenHarness.h"
 #include "TaskFactory.h"
 #include "ViewModelFixture.h"
 #include "support/SyntheticPcmSource.h"

@@ -12,8 +12,9 @@
 
 // One QML file of Ondrel.UI in an offscreen window (its own when the file is a window), driven
 // through its real controls: items are found by object name or by the text they show, then
-// clicked or typed into. Every warning printed while the harness lives is kept, so a test can
-// require a clean run.
+// clicked or typed into. Every warning printed while the harness lives is kept, and so is
+// anything the harness itself could not do (a load error, an item missing for a click), so a
+// test can require a clean run. One harness at a time: it holds the process's message handler.
 class ScreenHarness {
 public:
     ScreenHarness(const QString& file, const QVariantMap& properties, QSize size = {640, 760});
@@ -36,6 +37,9 @@ public:
     void press(Qt::Key key);
     // Lets the window lay out, animate and render once.
     void settle();
+
+    // Saves what the window shows now as a PNG file.
+    bool saveImage(const QString& path);
 
     const QStringList& warnings() const { return m_warnings; }
 

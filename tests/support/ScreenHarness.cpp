@@ -1,10 +1,8 @@
-#include "ScreenHarness.h"
+#include "support/ScreenHarness.h"
 
 #include <QQmlComponent>
 #include <QTest>
 #include <QtQuickTest/quicktest.h>
-
-#include <gtest/gtest.h>
 
 #include <functional>
 
@@ -57,7 +55,7 @@ ScreenHarness::ScreenHarness(const QString& file, const QVariantMap& properties,
     QQmlComponent component(&m_engine, QUrl(QStringLiteral("qrc:/Ondrel/UI/") + file));
     m_root.reset(component.createWithInitialProperties(properties));
     for (const QQmlError& error : component.errors())
-        ADD_FAILURE() << error.toString().toStdString();
+        m_warnings.append(error.toString());
     if (!m_root)
         return;
     m_window = qobject_cast<QQuickWindow*>(m_root.get());
@@ -69,7 +67,8 @@ ScreenHarness::ScreenHarness(const QString& file, const QVariantMap& properties,
     }
     m_window->resize(size);
     m_window->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(m_window));
+    if (!QTest::qWaitForWindowExposed(m_window))
+        m_warnings.append(QStringLiteral("the window was never exposed"));
     settle();
 }
 
@@ -95,7 +94,10 @@ QQuickItem* ScreenHarness::itemWithText(const QString& text) const {
 }
 
 void ScreenHarness::click(QQuickItem* item, Qt::MouseButton button) {
-    ASSERT_NE(item, nullptr);
+    if (!item) {
+        m_warnings.append(QStringLiteral("nothing to click"));
+        return;
+    }
     const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
     QTest::mouseClick(m_window, button, {}, centre.toPoint());
     settle();
@@ -115,5 +117,11 @@ void ScreenHarness::press(Qt::Key key) {
 
 void ScreenHarness::settle() {
     QCoreApplication::processEvents();
-    EXPECT_TRUE(QQuickTest::qWaitForPolish(m_window));
+    if (!QQuickTest::qWaitForPolish(m_window))
+        m_warnings.append(QStringLiteral("the window was never laid out"));
+}
+
+bool ScreenHarness::saveImage(const QString& path) {
+    settle();
+    return m_window->grabWindow().save(path);
 }
