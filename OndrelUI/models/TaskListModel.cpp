@@ -31,16 +31,8 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const TaskItem* task = taskAtRow(index.row());
-    if (!task) {
-        switch (role) {
-        case RowIdRole:
-            return QString::fromLatin1(headerRowId);
-        case IsHeaderRole:
-            return true;
-        default:
-            return {};
-        }
-    }
+    if (!task)
+        return headerRowData(role);
     switch (role) {
     case RowIdRole:
     case TaskIdRole:
@@ -89,6 +81,39 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const {
     case CompletedTextRole:
         return TaskFacts::completedText(*task, QTimeZone::systemTimeZone());
     default:
+        return {};
+    }
+}
+
+// The header row reads as an empty task, so that a recycled card whose row turns into the
+// header redraws from plain values before it is replaced.
+QVariant TaskListModel::headerRowData(int role) {
+    switch (role) {
+    case RowIdRole:
+        return QString::fromLatin1(headerRowId);
+    case IsHeaderRole:
+        return true;
+    case IsDoneRole:
+    case IsClosedRole:
+    case HasDeadlineRole:
+    case IsOverdueRole:
+    case HasRecurrenceRole:
+    case ShowsNoDeadlineRole:
+        return false;
+    case ChecklistDoneRole:
+    case ChecklistTotalRole:
+        return 0;
+    case TagsRole:
+        return QStringList();
+    case TaskIdRole:
+    case TitleRole:
+    case StatusRole:
+    case PriorityRole:
+    case DueTextRole:
+    case ChecklistTextRole:
+    case CompletedTextRole:
+        return QString();
+    default: // the description preview and the dates are absent
         return {};
     }
 }

@@ -70,6 +70,7 @@ public:
     void removeTask(qsizetype index);
 
 private:
+    static QVariant headerRowData(int role);
     int headerRow() const { return int(m_active.size()); }
     bool hasHeader() const { return !m_done.isEmpty(); }
     void rebuildGroups();

@@ -60,6 +60,9 @@ TEST_F(TaskListModelTest, Rows_are_active_then_header_then_done) {
                     makeTask("d", TaskStatus::cancelled)});
     EXPECT_EQ(shownRows(model), (QStringList{"a", "c", header, "b", "d"}));
     EXPECT_TRUE(model.index(2).data(TaskListModel::IsHeaderRole).toBool());
+    // The header reads as an empty task, for a recycled card that is about to become it.
+    EXPECT_EQ(model.index(2).data(TaskListModel::TitleRole), QVariant(QString()));
+    EXPECT_EQ(model.index(2).data(TaskListModel::TagsRole), QVariant(QStringList()));
     EXPECT_TRUE(model.index(3).data(TaskListModel::IsDoneRole).toBool());
     EXPECT_FALSE(model.index(4).data(TaskListModel::IsDoneRole).toBool()); // cancelled
     EXPECT_TRUE(model.index(4).data(TaskListModel::IsClosedRole).toBool());

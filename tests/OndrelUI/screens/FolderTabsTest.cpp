@@ -1,8 +1,8 @@
 #include "OndrelUI/models/FolderListModel.h"
 
-#include "support/ScreenHarness.h"
 #include "TaskFactory.h"
 #include "support/QtPrinters.h"
+#include "support/ScreenHarness.h"
 #include "support/WaitUntil.h"
 
 #include <QSignalSpy>

@@ -3,9 +3,9 @@
 #include "OndrelUI/session/AuthSession.h"
 #include "OndrelUI/update/AppUpdater.h"
 #include "OndrelUI/update/UpdateState.h"
-#include "support/ScreenHarness.h"
 #include "support/FakeTransport.h"
 #include "support/QtPrinters.h"
+#include "support/ScreenHarness.h"
 #include "support/SyntheticPcmSource.h"
 #include "support/WaitUntil.h"
 

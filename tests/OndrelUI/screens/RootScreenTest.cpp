@@ -38,6 +38,22 @@ TEST_F(RootScreenTest, Empty_state_or_cards_with_the_done_header_only_for_done_t
     EXPECT_EQ(screen->warnings(), QStringList());
 }
 
+TEST_F(RootScreenTest, A_long_list_recycles_its_rows_through_the_done_header) {
+    QList<TaskItem> tasks;
+    for (int i = 0; i < 400; ++i)
+        tasks.append(makeTask(QString::number(i), i % 2 ? TaskStatus::done : TaskStatus::todo));
+    open(twoFolders, tasks);
+    QQuickItem* list = screen->item("taskList");
+    auto* rows = list->property("contentItem").value<QQuickItem*>();
+    while (!list->property("atYEnd").toBool()) {
+        list->setProperty("contentY", list->property("contentY").toDouble() + 150);
+        screen->settle();
+        EXPECT_LT(rows->childItems().size(), 30);
+    }
+    EXPECT_TRUE(showsText(QStringLiteral("Задача 399")));
+    EXPECT_EQ(screen->warnings(), QStringList());
+}
+
 TEST_F(RootScreenTest, A_card_completes_opens_and_deletes_its_task) {
     open(twoFolders, {makeTask("a"), makeTask("b")});
     QQuickItem* first = screen->item("card:a");
