@@ -6,7 +6,7 @@ import Ondrel.UI
 Menu {
     padding: 5
     background: Rectangle {
-        implicitWidth: 180
+        implicitWidth: 210
         radius: 8
         color: Theme.odCard
         border.color: Theme.outline

@@ -23,15 +23,42 @@ ApplicationWindow {
     color: Theme.odBackground
 
     menuBar: MenuBar {
-        Menu {
+        delegate: MenuBarItem {
+            id: barItem
+            topPadding: 4
+            bottomPadding: 4
+            leftPadding: 10
+            rightPadding: 10
+            contentItem: Text {
+                text: barItem.text
+                font.pixelSize: Theme.body
+                font.weight: Font.DemiBold
+                color: Theme.primary
+            }
+            background: Rectangle {
+                radius: 4
+                color: barItem.highlighted ? Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.15)
+                                           : "transparent"
+            }
+        }
+        background: Rectangle {
+            color: Theme.odBackground
+            Rectangle {
+                anchors.bottom: parent.bottom
+                width: parent.width
+                height: 1
+                color: Theme.outline
+            }
+        }
+
+        ContextMenu {
             title: "Ondrel"
-            MenuItem {
+            SymbolMenuItem {
                 id: aboutItem
                 text: "О программе Ondrel"
                 onTriggered: about.open()
             }
-            MenuItem {
-                objectName: "checkUpdatesMenuItem"
+            SymbolMenuItem {
                 text: "Проверить обновления…"
                 onTriggered: window.updater.checkForUpdates()
             }

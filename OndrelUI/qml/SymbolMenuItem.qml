@@ -31,7 +31,7 @@ MenuItem {
         }
     }
     background: Rectangle {
-        implicitWidth: 170
+        implicitWidth: 200
         radius: 5
         color: entry.highlighted ? Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.15)
                                  : "transparent"

@@ -7,6 +7,7 @@
 #include "OndrelUI/recorder/AudioRecorder.h"
 #include "OndrelUI/session/AppGate.h"
 #include "OndrelUI/session/AuthSession.h"
+#include "OndrelUI/update/AppUpdater.h"
 #include "OndrelUI/update/UpdateState.h"
 #include "ScreenData.h"
 #include "support/FakeTransport.h"
@@ -55,7 +56,8 @@ struct Service {
 // calls back, so a sign-in stays pending until it is cancelled.
 class Scene {
 public:
-    explicit Scene(bool signedIn, bool withTasks = true) {
+    explicit Scene(bool signedIn, bool withTasks = true,
+                   const QString& view = QStringLiteral("AppGateView.qml")) {
         m_service.withTasks = withTasks;
         m_transport->setHandler(
             [this](const HTTPRequest& request) { return m_service.answer(request); });
@@ -67,13 +69,15 @@ public:
         m_gate = std::make_unique<AppGate>(QUrl(QStringLiteral("http://service.test")), m_transport,
                                            std::make_unique<QSettings>(file, QSettings::IniFormat),
                                            [](const QUrl&) { return true; });
-        m_screen = std::make_unique<ScreenHarness>(
-            QStringLiteral("AppGateView.qml"),
-            QVariantMap{{"gate", QVariant::fromValue(m_gate.get())},
-                        {"recorder", QVariant::fromValue(&m_recorder)},
-                        {"updateState", QVariant::fromValue(&m_updateState)}},
-            signedIn ? windowSize : QSize(480, 440));
-        if (signedIn) {
+        QVariantMap inputs{{"gate", QVariant::fromValue(m_gate.get())},
+                           {"recorder", QVariant::fromValue(&m_recorder)},
+                           {"updateState", QVariant::fromValue(&m_updateState)}};
+        const bool window = view == u"Main.qml";
+        if (window)
+            inputs.insert(QStringLiteral("updater"), QVariant::fromValue(&m_updater));
+        m_screen =
+            std::make_unique<ScreenHarness>(view, inputs, signedIn ? windowSize : QSize(480, 440));
+        if (signedIn && !window) {
             m_screen->root()->setProperty(
                 "checkUpdates",
                 QVariant::fromValue(m_screen->engine().evaluate("(function() {})")));
@@ -96,6 +100,11 @@ private:
     AudioRecorder m_recorder{std::make_unique<SyntheticPcmSource>(
         SyntheticPcmSource::Tone{220, SyntheticPcmSource::sineAmplitudeForRms(-12)})};
     UpdateState m_updateState;
+    AppUpdater m_updater{&m_updateState, [] {
+                             UpdaterSettings manual; // no silent check
+                             manual.firstCheckDelay = std::nullopt;
+                             return manual;
+                         }()};
     std::unique_ptr<AppGate> m_gate;
     std::unique_ptr<ScreenHarness> m_screen;
 };
@@ -190,6 +199,15 @@ void recording(Shots& shots) {
     shots.check(scene);
 }
 
+// The whole window, its application menu open.
+void window(Shots& shots) {
+    Scene scene(true, true, QStringLiteral("Main.qml"));
+    waitUntil([&] { return scene.vm() && scene.vm()->taskCount() == 6; });
+    scene.screen().click(scene.screen().itemWithText(QStringLiteral("Ondrel")));
+    shots.take(scene, QStringLiteral("window-menu"));
+    shots.check(scene);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -202,5 +220,6 @@ int main(int argc, char** argv) {
     lists(shots);
     captures(shots);
     recording(shots);
+    window(shots);
     return shots.failed() ? 1 : 0;
 }
