@@ -61,7 +61,10 @@ Dialog {
 
     // Both buttons share the footer's width, as in a system alert.
     component DialogButton: Button {
+        id: button
+
         property bool prominent: false
+
         Layout.fillWidth: true
         Layout.margins: 0
         Layout.bottomMargin: 16
@@ -69,16 +72,16 @@ Dialog {
         Layout.rightMargin: prominent ? 20 : 0
         font.pixelSize: Theme.body
         contentItem: Text {
-            text: parent.text
-            font: parent.font
-            color: parent.prominent ? "white" : Theme.primary
+            text: button.text
+            font: button.font
+            color: button.prominent ? "white" : Theme.primary
             horizontalAlignment: Text.AlignHCenter
             verticalAlignment: Text.AlignVCenter
         }
         background: Rectangle {
             implicitHeight: 28
             radius: 6
-            color: parent.prominent ? Theme.accent : Qt.rgba(0, 0, 0, parent.down ? 0.12 : 0.06)
+            color: button.prominent ? Theme.accent : Qt.rgba(0, 0, 0, button.down ? 0.12 : 0.06)
         }
     }
 }

@@ -13,7 +13,7 @@ Item {
     signal open(string taskId)
     signal delete_(string taskId)
 
-    implicitHeight: face.item ? face.item.implicitHeight : 0
+    implicitHeight: face.implicitHeight
 
     Loader {
         id: face
