@@ -4,29 +4,17 @@
 
 #include "OndrelCore/json/ODJSON.h"
 #include "OndrelCore/wire/ApplyResult.h"
-#include "OndrelUI/recorder/AudioRecorder.h"
-#include "OndrelUI/session/AppGate.h"
-#include "OndrelUI/session/AuthSession.h"
-#include "OndrelUI/update/AppUpdater.h"
-#include "OndrelUI/update/UpdateState.h"
 #include "ScreenData.h"
-#include "support/FakeTransport.h"
-#include "support/ScreenHarness.h"
-#include "support/SyntheticPcmSource.h"
+#include "support/GateScene.h"
 #include "support/WaitUntil.h"
 
 #include <QDir>
 #include <QGuiApplication>
 #include <QQuickStyle>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QtQml/QQmlExtensionPlugin>
 
 #include <cstdio>
 #include <memory>
-
-Q_IMPORT_QML_PLUGIN(Ondrel_UIPlugin)
 
 namespace {
 
@@ -52,61 +40,37 @@ struct Service {
     bool failing = false;
 };
 
-// The gate as the application builds it, over the scripted service; the browser opens and never
-// calls back, so a sign-in stays pending until it is cancelled.
+// The gate over the data set's service, signed in or not; a signed-in root screen offers the
+// update action and has loaded its lists.
 class Scene {
 public:
     explicit Scene(bool signedIn, bool withTasks = true,
-                   const QString& view = QStringLiteral("AppGateView.qml")) {
+                   const QString& file = QStringLiteral("AppGateView.qml")) {
         m_service.withTasks = withTasks;
         m_transport->setHandler(
             [this](const HTTPRequest& request) { return m_service.answer(request); });
-        const QString file = m_directory.filePath(QStringLiteral("ondrel.ini"));
-        if (signedIn)
-            QSettings(file, QSettings::IniFormat)
-                .setValue(QString::fromLatin1(AuthSession::storeKey),
-                          QVariantMap{{"access", "a"}, {"refresh", "r"}});
-        m_gate = std::make_unique<AppGate>(QUrl(QStringLiteral("http://service.test")), m_transport,
-                                           std::make_unique<QSettings>(file, QSettings::IniFormat),
-                                           [](const QUrl&) { return true; });
-        QVariantMap inputs{{"gate", QVariant::fromValue(m_gate.get())},
-                           {"recorder", QVariant::fromValue(&m_recorder)},
-                           {"updateState", QVariant::fromValue(&m_updateState)}};
-        const bool window = view == u"Main.qml";
-        if (window)
-            inputs.insert(QStringLiteral("updater"), QVariant::fromValue(&m_updater));
-        m_screen =
-            std::make_unique<ScreenHarness>(view, inputs, signedIn ? windowSize : QSize(480, 440));
-        if (signedIn && !window) {
-            m_screen->root()->setProperty(
-                "checkUpdates",
-                QVariant::fromValue(m_screen->engine().evaluate("(function() {})")));
-            waitUntil([&] { return vm() && vm()->taskCount() == (withTasks ? 6 : 0); });
-        }
+        m_scene = std::make_unique<GateScene>(m_transport, signedIn, file,
+                                              signedIn ? windowSize : QSize(480, 440));
+        if (!signedIn)
+            return;
+        if (file != u"Main.qml")
+            screen().root()->setProperty(
+                "checkUpdates", QVariant::fromValue(screen().engine().evaluate("(function() {})")));
+        waitUntil([&] { return vm() && vm()->taskCount() == (withTasks ? 6 : 0); });
     }
 
-    AppGate& gate() { return *m_gate; }
-    AppViewModel* vm() { return m_gate->viewModel(); }
-    ScreenHarness& screen() { return *m_screen; }
+    AppGate& gate() { return m_scene->gate(); }
+    AppViewModel* vm() { return gate().viewModel(); }
+    ScreenHarness& screen() { return m_scene->screen(); }
     Service& service() { return m_service; }
     FakeTransport& transport() { return *m_transport; }
-    AudioRecorder& recorder() { return m_recorder; }
-    UpdateState& updateState() { return m_updateState; }
+    AudioRecorder& recorder() { return m_scene->recorder(); }
+    UpdateState& updateState() { return m_scene->updateState(); }
 
 private:
     Service m_service;
     std::shared_ptr<FakeTransport> m_transport = std::make_shared<FakeTransport>();
-    QTemporaryDir m_directory;
-    AudioRecorder m_recorder{std::make_unique<SyntheticPcmSource>(
-        SyntheticPcmSource::Tone{220, SyntheticPcmSource::sineAmplitudeForRms(-12)})};
-    UpdateState m_updateState;
-    AppUpdater m_updater{&m_updateState, [] {
-                             UpdaterSettings manual; // no silent check
-                             manual.firstCheckDelay = std::nullopt;
-                             return manual;
-                         }()};
-    std::unique_ptr<AppGate> m_gate;
-    std::unique_ptr<ScreenHarness> m_screen;
+    std::unique_ptr<GateScene> m_scene;
 };
 
 class Shots {
@@ -202,7 +166,6 @@ void recording(Shots& shots) {
 // The whole window, its application menu open.
 void window(Shots& shots) {
     Scene scene(true, true, QStringLiteral("Main.qml"));
-    waitUntil([&] { return scene.vm() && scene.vm()->taskCount() == 6; });
     scene.screen().click(scene.screen().itemWithText(QStringLiteral("Ondrel")));
     shots.take(scene, QStringLiteral("window-menu"));
     shots.check(scene);

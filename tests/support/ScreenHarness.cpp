@@ -2,9 +2,13 @@
 
 #include <QQmlComponent>
 #include <QTest>
+#include <QtQml/QQmlExtensionPlugin>
 #include <QtQuickTest/quicktest.h>
 
 #include <functional>
+
+// The screens come from the statically linked module; whoever drives them links it.
+Q_IMPORT_QML_PLUGIN(Ondrel_UIPlugin)
 
 namespace {
 
