@@ -40,7 +40,19 @@ Dialog {
         id: nameField
         objectName: "folderNameField"
         placeholderText: "Название"
+        placeholderTextColor: Theme.secondary
         font.pixelSize: Theme.body
+        color: Theme.primary
+        padding: 7
+        leftPadding: 9
+        background: Rectangle {
+            radius: 6
+            color: Theme.odCard
+            border.width: nameField.activeFocus ? 2 : 1
+            border.color: nameField.activeFocus
+                          ? Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.6)
+                          : Theme.outline
+        }
         onAccepted: dialog.accept()
     }
 
