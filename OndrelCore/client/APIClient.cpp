@@ -9,7 +9,6 @@
 #include "OndrelCore/json/ODJSON.h"
 
 #include <QCoroFuture>
-#include <QUrlQuery>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <chrono>
@@ -32,18 +31,22 @@ QString pathText(const QStringList& segments) {
     return path;
 }
 
-// QUrlQuery leaves "+" as it is, which servers read as a space. Encoding each name and value
-// first keeps "+", "&", "=", ";", "#" and spaces intact; ":", "@", "/" and "?" mean nothing
-// inside a query value and stay readable (the sync cursor is a time of day).
-QString queryComponent(const QString& text) {
-    return QString::fromLatin1(QUrl::toPercentEncoding(text, ":@/?"));
+// Every name and value is percent-encoded, so "+", "&", "=", ";", "#" and spaces arrive intact
+// (servers read a bare "+" as a space); ":", "@", "/" and "?" mean nothing inside a query value
+// and stay readable (the sync cursor is a time of day). Every item is written "name=value",
+// an empty value included (QUrlQuery writes a null one as a bare name).
+QByteArray queryComponent(const QString& text) {
+    return QUrl::toPercentEncoding(text, ":@/?");
 }
 
-QUrlQuery encodedQuery(const QList<std::pair<QString, QString>>& items) {
-    QUrlQuery query;
-    for (const auto& [name, value] : items)
-        query.addQueryItem(queryComponent(name), queryComponent(value));
-    return query;
+QString queryText(const QList<std::pair<QString, QString>>& items) {
+    QByteArray text;
+    for (const auto& [name, value] : items) {
+        if (!text.isEmpty())
+            text += '&';
+        text += queryComponent(name) + '=' + queryComponent(value);
+    }
+    return QString::fromLatin1(text);
 }
 
 // A token is pasted into a header line; one holding a line break or NUL could add headers.
@@ -60,7 +63,7 @@ QUrl requestURL(const QUrl& baseURL, const QStringList& segments,
     if (!url.isValid() || url.isRelative() || url.host().isEmpty())
         throw APIError::invalidResponse();
     if (!query.isEmpty())
-        url.setQuery(encodedQuery(query));
+        url.setQuery(queryText(query), QUrl::StrictMode);
     if (!url.isValid())
         throw APIError::invalidResponse();
     return url;

@@ -211,8 +211,8 @@ TEST(APIClient, StatusesMapToErrors) {
     }
 }
 
-// Ids are one path segment and query values arrive intact, whatever they hold; what cannot be
-// one segment, or a base URL that does not make a URL, sends nothing.
+// Ids are one path segment and query values arrive intact, whatever they hold, empty ones as
+// "name=".
 TEST(APIClient, IdsAndQueryValuesAreEncoded) {
     const struct {
         Call call;
@@ -229,6 +229,11 @@ TEST(APIClient, IdsAndQueryValuesAreEncoded) {
          "/v1/tasks?folderId=a%2Bb%26c%3Dd%23e%20f/%D0%B6:@?%3B"},
         {op([](auto& c) { return c.deleteFolder("f", "move", "x&tasks=delete"); }), folderJSON,
          "/v1/folders/f?tasks=move&to=x%26tasks%3Ddelete"},
+        {op([](auto& c) { return c.listTasks(QString()); }), "[]", "/v1/tasks?folderId="},
+        {op([](auto& c) { return c.deleteFolder("f", QString(), QString()); }), folderJSON,
+         "/v1/folders/f?tasks="},
+        {op([](auto& c) { return c.deleteFolder("f", "move", QString()); }), folderJSON,
+         "/v1/folders/f?tasks=move&to="},
     };
     for (const auto& row : cases) {
         auto transport = std::make_shared<FakeTransport>();
