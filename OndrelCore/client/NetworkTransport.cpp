@@ -52,10 +52,14 @@ HTTPResponse toResponse(QNetworkReply& reply, std::chrono::milliseconds timeout)
 
 // sendCustomRequest carries any verb, PATCH and DELETE with or without a body alike; a plain
 // GET goes through get() so that non-HTTP schemes are reported as such, not as unknown verbs.
+// POST and PATCH always send a body, an empty one included: without "Content-Length: 0" some
+// front ends answer 411.
 QNetworkReply* issue(QNetworkAccessManager& manager, const HTTPRequest& request,
                      const QNetworkRequest& networkRequest) {
     if (request.body)
         return manager.sendCustomRequest(networkRequest, request.method, *request.body);
+    if (request.method == "POST" || request.method == "PATCH")
+        return manager.sendCustomRequest(networkRequest, request.method, QByteArray());
     if (request.method == "GET")
         return manager.get(networkRequest);
     return manager.sendCustomRequest(networkRequest, request.method);
