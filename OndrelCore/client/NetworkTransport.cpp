@@ -20,6 +20,9 @@ QNetworkRequest toNetworkRequest(const HTTPRequest& request) {
     result.setAttribute(QNetworkRequest::CacheLoadControlAttribute, request.cachePolicy);
     result.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     result.setTransferTimeout(static_cast<int>(request.timeout.count()));
+    // Qt follows redirects with every header, Authorization included; a 3xx is the caller's.
+    result.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                        QNetworkRequest::ManualRedirectPolicy);
     return result;
 }
 

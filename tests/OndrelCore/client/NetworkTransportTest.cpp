@@ -126,6 +126,20 @@ TEST(NetworkTransport, EveryStatusComesBackAsData) {
 }
 
 // POST and PATCH always state their length, 0 without a body: some front ends answer 411.
+// A redirect comes back as it is: following it would hand the token to another address.
+TEST(NetworkTransport, RedirectsAreNotFollowed) {
+    LoopbackServer elsewhere;
+    RawServer redirecting(
+        "HTTP/1.1 302 Found\r\nLocation: " + elsewhere.url("/stolen").toEncoded() +
+        "\r\nContent-Length: 5\r\n\r\nmoved");
+    HTTPRequest request = makeRequest(rawURL(redirecting.port()), "GET");
+    request.headers.emplaceBack("Authorization", "Bearer tok");
+    const HTTPResponse response = send(request);
+    EXPECT_EQ(response.statusCode, 302);
+    EXPECT_EQ(response.body, "moved");
+    EXPECT_TRUE(elsewhere.seen.isEmpty());
+}
+
 TEST(NetworkTransport, ServerSeesMethodHeadersAndBody) {
     const struct {
         QByteArray method;
