@@ -33,23 +33,21 @@ bool isConnectionFailure(QNetworkReply::NetworkError error) {
 }
 
 // Nothing but the transfer timeout aborts our replies, yet Qt reports it as a cancellation.
-TransportError transportError(const QNetworkReply& reply, std::chrono::milliseconds timeout) {
+TransportError transportError(const QNetworkReply& reply) {
     if (reply.error() == QNetworkReply::OperationCanceledError)
-        return TransportError(QNetworkReply::TimeoutError,
-                              QStringLiteral("No data from the server for %1 s")
-                                  .arg(double(timeout.count()) / 1000.0));
+        return TransportError(QNetworkReply::TimeoutError, reply.errorString());
     return TransportError(reply.error(), reply.errorString());
 }
 
-HTTPResponse toResponse(QNetworkReply& reply, std::chrono::milliseconds timeout) {
+HTTPResponse toResponse(QNetworkReply& reply) {
     const auto error = reply.error();
     if (isConnectionFailure(error))
-        throw transportError(reply, timeout);
+        throw transportError(reply);
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid())
         return HTTPResponse{.body = reply.readAll(), .statusCode = status.toInt()};
     if (error != QNetworkReply::NoError)
-        throw transportError(reply, timeout);
+        throw transportError(reply);
     throw APIError::invalidResponse();
 }
 
@@ -78,5 +76,5 @@ QCoro::Task<HTTPResponse> NetworkTransport::send(HTTPRequest request) {
     const QNetworkRequest networkRequest = toNetworkRequest(request);
     std::unique_ptr<QNetworkReply, LaterDelete> reply(issue(*m_manager, request, networkRequest));
     co_await reply.get();
-    co_return toResponse(*reply, request.timeout);
+    co_return toResponse(*reply);
 }

@@ -177,9 +177,15 @@ TEST(NetworkTransport, MissingOrIncompleteAnswersThrowTransportError) {
         const char* name;
         quint16 port;
         QNetworkReply::NetworkError error;
-    } cases[] = {{"refused", closedPort, QNetworkReply::ConnectionRefusedError},
-                 {"never answers", silent.port(), QNetworkReply::TimeoutError},
-                 {"cut off mid-body", cutOff.port(), QNetworkReply::RemoteHostClosedError}};
+        QString description;
+    } cases[] = {
+        {"refused", closedPort, QNetworkReply::ConnectionRefusedError,
+         QStringLiteral("нет соединения с сервисом")},
+        {"never answers", silent.port(), QNetworkReply::TimeoutError,
+         QStringLiteral("сервис не отвечает")},
+        {"cut off mid-body", cutOff.port(), QNetworkReply::RemoteHostClosedError,
+         QStringLiteral("сервис разорвал соединение")},
+    };
     for (const auto& row : cases) {
         HTTPRequest request = makeRequest(rawURL(row.port), "GET");
         request.timeout = std::chrono::seconds(1);
@@ -188,7 +194,7 @@ TEST(NetworkTransport, MissingOrIncompleteAnswersThrowTransportError) {
             ADD_FAILURE() << row.name << ": no error";
         } catch (const TransportError& error) {
             EXPECT_EQ(error.error(), row.error) << row.name;
-            EXPECT_FALSE(error.description().isEmpty()) << row.name;
+            EXPECT_EQ(error.description(), row.description) << row.name;
         }
     }
 }

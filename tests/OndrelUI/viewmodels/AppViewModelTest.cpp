@@ -95,7 +95,8 @@ TEST_F(AppViewModelTest, Failed_loads_keep_the_lists_and_set_one_line) {
     transport->enqueueError(std::make_exception_ptr(
         TransportError(QNetworkReply::ConnectionRefusedError, "Connection refused")));
     wait(vm.loadFolders());
-    EXPECT_EQ(vm.errorText(), QStringLiteral("Не удалось загрузить папки: Connection refused"));
+    EXPECT_EQ(vm.errorText(),
+              QStringLiteral("Не удалось загрузить папки: нет соединения с сервисом"));
     answerStatus(200, "{\"oops\":1}");
     wait(vm.loadTasks());
     EXPECT_TRUE(vm.errorText()->startsWith(QStringLiteral("Не удалось загрузить задачи: ")));
@@ -135,6 +136,9 @@ TEST(AppViewModelFailureText, Cuts_long_bodies_by_characters) {
          QStringLiteral("Сессия истекла — войди заново")},
         {std::make_exception_ptr(APIError::invalidResponse()),
          failed + QStringLiteral("сервис ответил не по протоколу HTTP")},
+        {std::make_exception_ptr(TransportError(QNetworkReply::BackgroundRequestNotAllowedError,
+                                                "Background request not allowed")),
+         failed + QStringLiteral("Background request not allowed")},
         {std::make_exception_ptr(42), failed + QStringLiteral("неизвестная ошибка")},
     };
     for (const auto& [error, line] : cases)
