@@ -6,6 +6,8 @@
 #include "OndrelCore/bodies/ReprocessBody.h"
 #include "OndrelCore/bodies/YandexLoginBody.h"
 #include "OndrelCore/client/APIError.h"
+#include "OndrelCore/client/RequestRefusal.h"
+#include "OndrelCore/client/ServiceAddress.h"
 #include "OndrelCore/json/ODJSON.h"
 
 #include <QCoroFuture>
@@ -25,7 +27,7 @@ QString pathText(const QStringList& segments) {
     QString path;
     for (const QString& segment : segments) {
         if (segment.isEmpty() || segment == u"." || segment == u"..")
-            throw APIError::invalidResponse();
+            throw RequestRefusal(RequestRefusal::Reason::unusableId);
         path += u'/' + QString::fromLatin1(QUrl::toPercentEncoding(segment));
     }
     return path;
@@ -53,7 +55,7 @@ QString queryText(const QList<std::pair<QString, QString>>& items) {
 QByteArray bearer(const QString& token) {
     const QByteArray value = "Bearer " + token.toUtf8();
     if (value.contains('\r') || value.contains('\n') || value.contains('\0'))
-        throw APIError::invalidResponse();
+        throw RequestRefusal(RequestRefusal::Reason::unsafeToken);
     return value;
 }
 
@@ -61,11 +63,13 @@ QUrl requestURL(const QUrl& baseURL, const QStringList& segments,
                 const QList<std::pair<QString, QString>>& query) {
     QUrl url(baseURL.toString(QUrl::FullyEncoded) + pathText(segments), QUrl::StrictMode);
     if (!url.isValid() || url.isRelative() || url.host().isEmpty())
-        throw APIError::invalidResponse();
+        throw RequestRefusal(RequestRefusal::Reason::unusableURL);
+    if (!ServiceAddress::isSecure(url))
+        throw RequestRefusal(RequestRefusal::Reason::insecureAddress);
     if (!query.isEmpty())
         url.setQuery(queryText(query), QUrl::StrictMode);
     if (!url.isValid())
-        throw APIError::invalidResponse();
+        throw RequestRefusal(RequestRefusal::Reason::unusableURL);
     return url;
 }
 

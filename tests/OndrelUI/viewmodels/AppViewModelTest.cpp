@@ -3,6 +3,7 @@
 
 #include "ModelSignalLog.h"
 #include "OndrelCore/client/APIError.h"
+#include "OndrelCore/client/RequestRefusal.h"
 #include "OndrelCore/client/TransportError.h"
 #include "OndrelCore/wire/CaptureProcessResponse.h"
 #include "PropertyLog.h"
@@ -139,6 +140,8 @@ TEST(AppViewModelFailureText, Cuts_long_bodies_by_characters) {
         {std::make_exception_ptr(TransportError(QNetworkReply::BackgroundRequestNotAllowedError,
                                                 "Background request not allowed")),
          failed + QStringLiteral("Background request not allowed")},
+        {std::make_exception_ptr(RequestRefusal(RequestRefusal::Reason::unusableId)),
+         failed + QStringLiteral("запрос не отправлен — недопустимый идентификатор")},
         {std::make_exception_ptr(42), failed + QStringLiteral("неизвестная ошибка")},
     };
     for (const auto& [error, line] : cases)
