@@ -155,8 +155,14 @@ QCoro::Task<void> AppViewModel::loadFolders() {
         co_return;
     }
     setFolders(std::move(*outcome.value));
-    if (!m_selectedFolderId && !folders().isEmpty())
-        setSelectedFolderId(folders().first().id);
+    // A selection stays only while its folder is listed (it may have been deleted elsewhere);
+    // otherwise the first folder is selected, as on the first load.
+    const QList<Folder>& list = folders();
+    const bool listed = std::any_of(list.begin(), list.end(), [&](const Folder& folder) {
+        return folder.id == m_selectedFolderId;
+    });
+    if (!listed)
+        setSelectedFolderId(list.isEmpty() ? std::nullopt : std::optional(list.first().id));
 }
 
 QCoro::Task<void> AppViewModel::loadTasks() {
@@ -306,8 +312,14 @@ QCoro::Task<void> AppViewModel::createFolder(QString name) {
         fail(outcome.error, QStringLiteral("создать папку"));
         co_return;
     }
+    const std::optional<QString> selected = m_selectedFolderId;
     auto reloadingFolders = loadFolders();
     co_await reloadingFolders;
+    // The reload moves the selection off a folder deleted elsewhere: show the new one's tasks.
+    if (!self || m_selectedFolderId == selected)
+        co_return;
+    auto reloadingTasks = loadTasks();
+    co_await reloadingTasks;
 }
 
 QCoro::Task<void> AppViewModel::deleteFolder(Folder folder, std::optional<QString> moveTasksTo,

@@ -45,22 +45,32 @@ protected:
 
 // MARK: loading
 
-TEST_F(AppViewModelTest, Load_folders_selects_the_first_only_when_nothing_is_selected) {
+// The selection stays while its folder is listed; otherwise the first folder, or none.
+TEST_F(AppViewModelTest, Load_folders_keeps_a_listed_selection_and_otherwise_selects_the_first) {
     answer(QList<Folder>{}, QList<TaskItem>{makeTask("a")});
     wait(vm.loadFolders());
     wait(vm.loadTasks()); // no selection: every task
     EXPECT_FALSE(vm.selectedFolderId());
     EXPECT_EQ(taskIds(), QStringList{"a"});
 
-    answer(threeFolders, QList<Folder>{threeFolders[1]}, QList<TaskItem>{});
+    const QList<Folder> withoutF1{threeFolders[1], threeFolders[2]};
+    answer(threeFolders, QList<TaskItem>{}, withoutF1, QList<Folder>{threeFolders[1]},
+           QList<TaskItem>{}, QList<Folder>{});
     wait(vm.loadFolders());
     EXPECT_EQ(vm.folders(), threeFolders);
     EXPECT_EQ(vm.selectedFolderId(), QStringLiteral("f1"));
-    wait(vm.loadFolders()); // f1 is gone, but the selection stays
-    EXPECT_EQ(vm.selectedFolderId(), QStringLiteral("f1"));
+    wait(vm.select(QStringLiteral("f3")));
+    wait(vm.loadFolders()); // f3 is still listed
+    EXPECT_EQ(vm.selectedFolderId(), QStringLiteral("f3"));
+    wait(vm.loadFolders()); // f3 is gone: the first folder left takes its place
+    EXPECT_EQ(vm.selectedFolderId(), QStringLiteral("f2"));
+    EXPECT_TRUE(vm.folderModel()->index(0).data(FolderListModel::IsSelectedRole).toBool());
     wait(vm.loadTasks());
+    wait(vm.loadFolders()); // none left
+    EXPECT_FALSE(vm.selectedFolderId());
     EXPECT_EQ(newRequests(), (QStringList{"GET /folders", "GET /tasks", "GET /folders",
-                                          "GET /folders", "GET /tasks?folderId=f1"}));
+                                          "GET /tasks?folderId=f3", "GET /folders", "GET /folders",
+                                          "GET /tasks?folderId=f2", "GET /folders"}));
     EXPECT_EQ(transport->requests().last().header("Authorization"), "Bearer access-1");
 }
 
@@ -353,6 +363,13 @@ TEST_F(AppViewModelTest, Create_folder_sends_the_trimmed_name_and_reloads_folder
     EXPECT_EQ(body(1), (QJsonObject{{"name", "Дача"}}));
     EXPECT_EQ(vm.folders().size(), 4);
     EXPECT_EQ(vm.selectedFolderId(), QStringLiteral("f1"));
+
+    answer(created, QList<Folder>{threeFolders[1], created}, QList<TaskItem>{makeTask("w")});
+    wait(vm.createFolder("Дача")); // f1 was deleted elsewhere meanwhile
+    EXPECT_EQ(vm.selectedFolderId(), QStringLiteral("f2"));
+    EXPECT_EQ(taskIds(), QStringList{"w"});
+    EXPECT_EQ(newRequests(),
+              (QStringList{"POST /folders", "GET /folders", "GET /tasks?folderId=f2"}));
 
     answerStatus(409, "exists");
     wait(vm.createFolder("Дача"));
