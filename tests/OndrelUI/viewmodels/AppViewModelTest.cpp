@@ -301,22 +301,6 @@ TEST_F(AppViewModelTest, Delete_removes_at_once_and_a_failure_restores_the_posit
     EXPECT_EQ(taskIds(), (QStringList{"a", "c"}));
 }
 
-TEST_F(AppViewModelTest, Failed_delete_restores_the_whole_saved_list) {
-    prime(threeFolders, {makeTask("a"), makeTask("b")});
-    answerStatus(403, "forbidden");
-    transport->setHeld(true);
-    auto deleting = vm.deleteTask(vm.tasks()[0]);
-    TaskItem b = vm.tasks()[0];
-    b.title = QStringLiteral("изменено тем временем");
-    answer(b);
-    auto toggling = vm.toggleDone(vm.tasks()[0]); // changes the list meanwhile
-    transport->release();
-    wait(std::move(deleting));
-    wait(std::move(toggling));
-    EXPECT_EQ(taskIds(), (QStringList{"a", "b"}));
-    EXPECT_EQ(vm.errorText(), QStringLiteral("Ошибка 403: forbidden"));
-}
-
 // MARK: updateTask
 
 TEST_F(AppViewModelTest, Update_sends_the_patch_and_reloads_only_on_success) {
