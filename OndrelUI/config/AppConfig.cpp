@@ -63,7 +63,8 @@ ServiceURLResult parseServiceURL(const QString& text, const QString& source) {
         return refuse(QStringLiteral("нет имени хоста"));
     if (!ServiceAddress::isSecure(url))
         return refuse(QStringLiteral("http:// передал бы токены открытым текстом; он допустим "
-                                     "только для 127.0.0.1, ::1 и localhost"));
+                                     "только для адресов этого компьютера (127.0.0.0/8, ::1, "
+                                     "localhost)"));
     if (url.hasQuery() || url.hasFragment())
         return refuse(QStringLiteral("адрес не может содержать «?» или «#»"));
     if (text.endsWith(u'/'))
