@@ -8,6 +8,7 @@
 #include "OndrelLocalService/services/FolderService.h"
 #include "OndrelLocalService/services/SyncService.h"
 #include "OndrelLocalService/services/TaskService.h"
+#include "OndrelLocalService/services/UpdateFeed.h"
 
 #include <functional>
 
@@ -18,6 +19,7 @@ public:
     struct Settings {
         AuthService::Settings auth;
         bool autoApprove = false;
+        UpdateFeed::Settings updates;
     };
     static constexpr qsizetype maxBodySize = 32 * 1024 * 1024;
 
@@ -49,5 +51,6 @@ private:
     SyncService m_sync;
     Assistant m_assistant;
     CaptureService m_captures;
+    UpdateFeed m_updates;
     QList<Route> m_routes;
 };
