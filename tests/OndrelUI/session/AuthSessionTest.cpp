@@ -35,7 +35,7 @@ protected:
     std::shared_ptr<FakeTransport> transport = std::make_shared<FakeTransport>();
 
     std::unique_ptr<AuthSession> session() {
-        return std::make_unique<AuthSession>(QUrl("http://svc"), transport, &settings);
+        return std::make_unique<AuthSession>(QUrl("https://svc"), transport, &settings);
     }
 
     // The service: 401 unless the bearer is `valid`; renewal hands out `renewed`.
