@@ -1,6 +1,6 @@
+#include "support/FileMode.h"
 #include "support/QtPrinters.h"
 
-#include "FileMode.h"
 #include "HttpCall.h"
 
 #include <QFile>

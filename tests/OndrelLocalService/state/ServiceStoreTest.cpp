@@ -3,9 +3,8 @@
 #include "OndrelLocalService/services/FolderService.h"
 #include "OndrelLocalService/state/ServiceState.h"
 #include "OndrelLocalService/state/StateFile.h"
+#include "support/FileMode.h"
 #include "support/QtPrinters.h"
-
-#include "FileMode.h"
 
 #include <QDir>
 #include <QFile>
