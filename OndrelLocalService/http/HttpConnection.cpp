@@ -37,6 +37,34 @@ std::size_t headerBytes(const http::request_parser<QByteArrayBody>::value_type& 
 
 } // namespace
 
+// Carries the answer back from the router's thread to the connection on its I/O thread. Every
+// reference to the connection is dropped on that thread, so it always ends there; a copy that
+// is never called hands its reference back there too.
+class HttpConnection::Responder {
+public:
+    explicit Responder(std::shared_ptr<HttpConnection> connection)
+        : m_executor(connection->m_stream.get_executor()), m_connection(std::move(connection)) {}
+    Responder(const Responder&) = default;
+    Responder(Responder&&) = default;
+    Responder& operator=(const Responder&) = delete;
+    Responder& operator=(Responder&&) = delete;
+    ~Responder() {
+        if (m_connection)
+            asio::post(m_executor, [connection = std::move(m_connection)] {});
+    }
+
+    void operator()(HttpReply reply) {
+        asio::post(m_executor, [connection = std::move(m_connection), reply = std::move(reply)] {
+            if (connection)
+                connection->answer(reply);
+        });
+    }
+
+private:
+    asio::any_io_executor m_executor;
+    std::shared_ptr<HttpConnection> m_connection;
+};
+
 HttpConnection::HttpConnection(asio::ip::tcp::socket socket, std::shared_ptr<ConnectionPool> pool)
     : m_stream(std::move(socket)), m_pool(std::move(pool)), m_buffer(headLimit + readChunk) {}
 
@@ -173,10 +201,7 @@ void HttpConnection::dispatch() {
         call.authorization = QByteArray(found->value().data(), qsizetype(found->value().size()));
     call.body = std::move(request.body());
     m_parser.reset();
-    m_pool->handle(std::move(call), [self = shared_from_this(),
-                                     executor = m_stream.get_executor()](HttpReply reply) {
-        asio::post(executor, [self, reply = std::move(reply)] { self->answer(reply); });
-    });
+    m_pool->handle(std::move(call), Responder(shared_from_this()));
 }
 
 void HttpConnection::answer(const HttpReply& reply) {

@@ -30,6 +30,8 @@ public:
     void evict();
 
 private:
+    class Responder;
+
     void awaitRequest();
     void readHeader();
     void onHeader(boost::beast::error_code error);

@@ -7,8 +7,11 @@
 #include <boost/beast/http/string_body.hpp>
 #include <boost/beast/http/write.hpp>
 
+#include <algorithm>
 #include <cstdio>
+#include <limits>
 #include <sstream>
+#include <sys/resource.h>
 
 namespace asio = boost::asio;
 namespace http = boost::beast::http;
@@ -33,6 +36,16 @@ std::string busyAnswer() {
     return text.str();
 }
 
+// The cap must leave descriptors for the database, the listening socket and the rest, or
+// accepting would fail instead of the cap refusing.
+int connectionsTheSystemAllows() {
+    constexpr rlim_t spare = 64;
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return std::numeric_limits<int>::max();
+    return int(std::max<rlim_t>(limit.rlim_cur, 2 * spare) - spare);
+}
+
 } // namespace
 
 HttpListener::HttpListener(HttpLimits limits, ConnectionPool::Handler handler)
@@ -55,7 +68,9 @@ quint16 HttpListener::listen(quint16 port) {
     if (error)
         return 0;
     const quint16 bound = m_acceptor.local_endpoint().port();
-    m_pool = std::make_shared<ConnectionPool>(m_limits, bound, m_handler);
+    HttpLimits limits = m_limits;
+    limits.maxConnections = std::min(limits.maxConnections, connectionsTheSystemAllows());
+    m_pool = std::make_shared<ConnectionPool>(limits, bound, m_handler);
     accept();
     m_thread = std::thread([this] {
         for (;;) {
