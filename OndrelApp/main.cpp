@@ -1,9 +1,37 @@
+#include "OndrelApp/instance/SingleInstance.h"
+#include "OndrelApp/launch/LaunchArguments.h"
+#include "OndrelUI/config/AppConfig.h"
+#include "OndrelUI/session/AppGate.h"
+
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QUrl>
+#include <QWindow>
 #include <QtQml/QQmlExtensionPlugin>
 
+#include <cstdio>
+#include <exception>
+#include <optional>
+
 Q_IMPORT_QML_PLUGIN(Ondrel_UIPlugin)
+
+namespace {
+
+int refuse(const QString& text) {
+    std::fprintf(stderr, "ondrel: %s\n", qPrintable(text));
+    return 1;
+}
+
+void raise(const QQmlApplicationEngine& engine) {
+    for (QObject* root : engine.rootObjects())
+        if (auto* window = qobject_cast<QWindow*>(root)) {
+            window->show();
+            window->raise();
+            window->requestActivate();
+        }
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
@@ -12,7 +40,34 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setApplicationVersion(QStringLiteral(ONDREL_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("ondrel"));
 
+    LaunchArguments launch;
+    std::optional<SingleInstance> instance;
+    try {
+        launch = LaunchArguments::parse(QGuiApplication::arguments());
+        instance.emplace(SingleInstance::defaultServerName());
+        if (instance->start(launch.url) == SingleInstance::Role::handedOver)
+            return 0;
+    } catch (const std::exception& error) {
+        return refuse(QString::fromUtf8(error.what()));
+    }
+    const ServiceURLResult service = AppConfig::serviceURL();
+    if (!service.url)
+        return refuse(service.error);
+
+    AppGate gate(*service.url);
+    // Nothing can be pending this early, so a URL this process was started with is dropped,
+    // like any callback that arrives with no sign-in waiting for it.
+    if (!launch.url.isEmpty())
+        gate.acceptCallback(launch.url);
+
     QQmlApplicationEngine engine;
+    engine.setInitialProperties({{QStringLiteral("gate"), QVariant::fromValue(&gate)}});
+    QObject::connect(&*instance, &SingleInstance::messageReceived, &gate,
+                     [&](const QString& message) {
+                         if (!message.isEmpty())
+                             gate.acceptCallback(message);
+                         raise(engine);
+                     });
     QObject::connect(
         &engine, &QQmlApplicationEngine::objectCreationFailed, &app,
         [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);

@@ -1,7 +1,11 @@
 import QtQuick.Controls
+import Ondrel.UI
 
 // The one window of the application.
 ApplicationWindow {
+    // Handed in by the executable at start-up.
+    required property AppGate gate
+
     visible: true
     width: 480
     height: 440

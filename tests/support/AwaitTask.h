@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <exception>
 #include <optional>
+#include <stdexcept>
 #include <type_traits>
 
 // Runs a nested event loop until `task` finishes and returns its result or rethrows its
@@ -49,4 +50,15 @@ T awaitTask(QCoro::Task<T> task, std::chrono::milliseconds limit = std::chrono::
         std::rethrow_exception(error);
     if constexpr (!std::is_void_v<T>)
         return std::move(*result);
+}
+
+// The `Error` that `task` fails with. Any other ending throws, and the test fails with it.
+template <class Error, class T>
+Error failureOf(QCoro::Task<T> task) {
+    try {
+        awaitTask(std::move(task));
+    } catch (const Error& error) {
+        return error;
+    }
+    throw std::logic_error("the task did not fail with the expected error");
 }

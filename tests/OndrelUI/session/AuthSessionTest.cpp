@@ -67,17 +67,6 @@ protected:
     }
 };
 
-template <class T>
-APIError apiErrorOf(QCoro::Task<T> task) {
-    try {
-        awaitTask(std::move(task));
-    } catch (const APIError& error) {
-        return error;
-    }
-    ADD_FAILURE() << "no APIError";
-    return APIError::invalidResponse();
-}
-
 } // namespace
 
 // What a stored record restores, and whether a refresh token came with it (renewal sends it,
@@ -175,7 +164,7 @@ TEST_F(AuthSessionTest, FailuresThatEndTheCall) {
         for (const auto& [status, body] : row.answers)
             transport->enqueue(status, body);
         auto auth = session();
-        const APIError error = apiErrorOf(auth->run(me));
+        const APIError error = failureOf<APIError>(auth->run(me));
         EXPECT_TRUE(error == row.expected) << error.what();
         EXPECT_EQ(transport->requests().size(), row.requests);
         const bool renewed = row.answers.size() > 1 && row.answers[1].first == 200;
@@ -269,7 +258,7 @@ TEST_F(AuthSessionTest, SessionDestroyedWhileSuspended) {
             auth.reset();
             transport->release();
         });
-        EXPECT_TRUE(apiErrorOf(std::move(call)) == APIError::unauthorized());
+        EXPECT_TRUE(failureOf<APIError>(std::move(call)) == APIError::unauthorized());
         EXPECT_EQ(transport->requests().size(), waitFor);
         EXPECT_EQ(storedRecord(), QVariant(tokenRecord("acc.1", "ref.1")));
     }

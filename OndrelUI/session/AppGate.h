@@ -1,0 +1,77 @@
+#pragma once
+
+#include "OndrelUI/session/YandexLogin.h"
+#include "OndrelUI/viewmodels/AppViewModel.h"
+
+#include <QCoroTask>
+#include <QObject>
+#include <QSettings>
+#include <QString>
+#include <QUrl>
+#include <QtQml/qqmlregistration.h>
+
+#include <memory>
+#include <optional>
+
+class AuthSession;
+class HTTPTransport;
+
+// What the gate screen shows and does, without the drawing: the session and whether it is signed
+// in, the browser sign-in with its progress and last failure, and the main screen's view model,
+// which exists exactly while the session is signed in.
+class AppGate : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Created at start-up with the service's base URL")
+
+    Q_PROPERTY(bool isAuthed READ isAuthed NOTIFY isAuthedChanged)
+    Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
+    // Empty: no failure yet.
+    Q_PROPERTY(QString errorText READ errorText NOTIFY errorTextChanged)
+    // Null while signed out; one view model (no transcriber) kept for as long as the session
+    // stays signed in.
+    Q_PROPERTY(AppViewModel* viewModel READ viewModel NOTIFY viewModelChanged)
+
+public:
+    // The application's gate: a NetworkTransport, the per-user settings, the system browser.
+    explicit AppGate(QUrl baseURL, QObject* parent = nullptr);
+    AppGate(QUrl baseURL, std::shared_ptr<HTTPTransport> transport,
+            std::unique_ptr<QSettings> settings, YandexLogin::Browser browser,
+            QObject* parent = nullptr);
+    ~AppGate() override;
+
+    bool isAuthed() const { return m_authed; }
+    bool busy() const { return m_busy; }
+    QString errorText() const { return m_errorText; }
+    AppViewModel* viewModel() const { return m_viewModel.get(); }
+    AuthSession* session() const { return m_session.get(); }
+    YandexLogin* login() const { return m_login; }
+
+    // Starts a sign-in unless one is running; it ends signed in or with errorText set.
+    Q_INVOKABLE void signIn();
+    // Ends a pending sign-in with the cancellation error.
+    Q_INVOKABLE void cancelSignIn();
+    // A URL the desktop handed over; true when the pending sign-in took it.
+    bool acceptCallback(const QString& url);
+
+Q_SIGNALS:
+    void isAuthedChanged();
+    void busyChanged();
+    void errorTextChanged();
+    void viewModelChanged();
+
+private:
+    QCoro::Task<void> runSignIn();
+    void followSession();
+    void setBusy(bool busy);
+
+    std::unique_ptr<QSettings> m_settings;
+    std::unique_ptr<AuthSession> m_session;
+    std::unique_ptr<AppViewModel> m_viewModel;
+    // A child: destroyed by ~QObject, after guards on this gate read null, so the sign-in it
+    // ends on destruction finds the gate gone.
+    YandexLogin* m_login;
+    bool m_authed = false;
+    bool m_busy = false;
+    QString m_errorText;
+};
