@@ -1,5 +1,7 @@
 #pragma once
 
+#include "OndrelLocalService/http/HttpLimits.h"
+
 #include <QByteArray>
 
 #include <boost/asio/buffer.hpp>
@@ -23,10 +25,11 @@ struct QByteArrayBody {
         template <bool isRequest, class Fields>
         reader(boost::beast::http::header<isRequest, Fields>&, value_type& body) : m_body(body) {}
 
+        // The memory is reserved once, so a growing body is never copied: as long as it says,
+        // or as long as it may get when it does not say (pages are only taken when written).
         void init(const boost::optional<std::uint64_t>& length, boost::beast::error_code& error) {
             error = {};
-            if (length)
-                m_body.reserve(qsizetype(*length)); // the parser's body limit has checked it
+            m_body.reserve(length ? qsizetype(*length) : HttpLimits::maxBody);
         }
 
         template <class ConstBufferSequence>
@@ -40,7 +43,11 @@ struct QByteArrayBody {
             return total;
         }
 
-        void finish(boost::beast::error_code& error) { error = {}; }
+        void finish(boost::beast::error_code& error) {
+            error = {};
+            if (m_body.capacity() > 2 * m_body.size())
+                m_body.squeeze();
+        }
 
     private:
         value_type& m_body;
