@@ -29,8 +29,10 @@ ServiceOptions ServiceOptions::parse(const QStringList& arguments) {
                                   QStringLiteral("Port to listen on; 0 picks a free one."),
                                   QStringLiteral("PORT"), QStringLiteral("8765"));
     const QCommandLineOption data(QStringLiteral("data"),
-                                  QStringLiteral("Keep the whole state in this JSON file "
-                                                 "(default: in memory only)."),
+                                  QStringLiteral("Keep the state in this SQLite database, "
+                                                 "readable by its owner only (default: in "
+                                                 "memory only). A new NAME.sqlite takes over "
+                                                 "the JSON data file NAME.json beside it."),
                                   QStringLiteral("FILE"));
     const QCommandLineOption accessTTL(QStringLiteral("access-ttl"),
                                        QStringLiteral("Lifetime of access tokens in seconds."),

@@ -6,6 +6,7 @@
 #include "OndrelCore/bodies/YandexLoginBody.h"
 #include "OndrelCore/json/DecodingError.h"
 #include "OndrelCore/json/ODJSON.h"
+#include "OndrelLocalService/http/Refusals.h"
 #include "OndrelLocalService/http/SignInPage.h"
 #include "OndrelLocalService/services/ServiceError.h"
 
@@ -74,7 +75,7 @@ ServiceRouter::ServiceRouter(ServiceStore& store, Settings settings, Assistant::
 HttpReply ServiceRouter::handle(const HttpCall& call) {
     try {
         if (call.body.size() > maxBodySize)
-            throw ServiceError(413, QStringLiteral("Тело запроса больше 32 МБ"));
+            return Refusals::bodyTooLarge();
         return dispatch(call);
     } catch (const ServiceError& error) {
         return HttpReply::text(error.message(), error.status());

@@ -2,6 +2,7 @@
 
 #include "OndrelLocalService/assistant/Assistant.h"
 #include "OndrelLocalService/http/HttpCall.h"
+#include "OndrelLocalService/http/HttpLimits.h"
 #include "OndrelLocalService/http/HttpReply.h"
 #include "OndrelLocalService/services/AuthService.h"
 #include "OndrelLocalService/services/CaptureService.h"
@@ -21,7 +22,7 @@ public:
         bool autoApprove = false;
         UpdateFeed::Settings updates;
     };
-    static constexpr qsizetype maxBodySize = 32 * 1024 * 1024;
+    static constexpr qsizetype maxBodySize = HttpLimits::maxBody;
 
     ServiceRouter(ServiceStore& store, Settings settings,
                   Assistant::LocalClock localNow = &QDateTime::currentDateTime);
