@@ -27,7 +27,7 @@ GateScene::GateScene(std::shared_ptr<FakeTransport> transport, bool signedIn, co
             .setValue(QString::fromLatin1(AuthSession::storeKey),
                       QVariantMap{{"access", "a1"}, {"refresh", "r1"}});
     m_gate =
-        std::make_unique<AppGate>(QUrl(QStringLiteral("http://service.test")), m_transport,
+        std::make_unique<AppGate>(QUrl(QStringLiteral("https://service.test")), m_transport,
                                   std::make_unique<QSettings>(settingsFile, QSettings::IniFormat),
                                   [](const QUrl&) { return true; });
     QVariantMap inputs{{"gate", QVariant::fromValue(m_gate.get())},
