@@ -62,7 +62,14 @@ TEST_F(GateScreenTest, A_failed_sign_in_shows_its_line_and_enables_the_button_ag
     EXPECT_EQ(screen().warnings(), QStringList());
 }
 
-TEST_F(GateScreenTest, The_window_menu_checks_for_updates) {
+TEST_F(GateScreenTest, The_window_menu_and_the_header_check_for_updates) {
+    show(true, QStringLiteral("Main.qml"));
+    EXPECT_TRUE(waitUntil([&] { return transport->requests().size() == 2; }));
+    screen().settle();
+    screen().click(screen().item("checkUpdatesButton"));
+    EXPECT_NE(scene->updater().state(), AppUpdater::State::Idle);
+    EXPECT_EQ(screen().warnings(), QStringList());
+
     show(false, QStringLiteral("Main.qml"));
     EXPECT_GE(screen().window().minimumSize().height(), 440);
     EXPECT_EQ(screen().window().minimumSize().width(), 480);
