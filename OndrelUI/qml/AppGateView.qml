@@ -10,8 +10,9 @@ Item {
     required property AppGate gate
     required property AudioRecorder recorder
     required property UpdateState updateState
-    // Starts an update check or installation; null hides the root screen's update buttons.
-    property var checkUpdates: null
+    // Checks for an update or installs the one found; null hides the root screen's update
+    // buttons.
+    property AppUpdater updater: null
 
     Loader {
         objectName: "rootScreen"
@@ -21,7 +22,7 @@ Item {
             viewModel: gateView.gate.viewModel
             recorder: gateView.recorder
             updateState: gateView.updateState
-            checkUpdates: gateView.checkUpdates
+            updater: gateView.updater
         }
     }
 

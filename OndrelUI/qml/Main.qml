@@ -70,7 +70,7 @@ ApplicationWindow {
         gate: window.gate
         recorder: window.recorder
         updateState: window.updateState
-        checkUpdates: () => window.updater.checkForUpdates()
+        updater: window.updater
     }
 
     UpdateDialog {

@@ -36,9 +36,11 @@ Dialog {
         horizontalAlignment: Text.AlignHCenter
     }
 
-    contentItem: TextField {
+    // The dialog's one content item: the popup takes its size from it.
+    TextField {
         id: nameField
         objectName: "folderNameField"
+        width: parent.width
         placeholderText: "Название"
         placeholderTextColor: Theme.secondary
         font.pixelSize: Theme.body

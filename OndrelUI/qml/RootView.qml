@@ -12,8 +12,8 @@ Rectangle {
     required property AppViewModel viewModel
     required property AudioRecorder recorder
     required property UpdateState updateState
-    // Starts an update check or installation; null hides both update buttons.
-    property var checkUpdates: null
+    // Checks for an update or installs the one found; null hides both update buttons.
+    property AppUpdater updater: null
 
     // The task the edit sheet is open for and the folder the delete sheet asks about; empty
     // while closed.
@@ -30,7 +30,7 @@ Rectangle {
         RootHeader {
             Layout.fillWidth: true
             updateAvailable: root.updateState.available
-            checkUpdates: root.checkUpdates
+            updater: root.updater
             onSortChosen: byDeadline => root.viewModel.changeSort(byDeadline)
         }
 

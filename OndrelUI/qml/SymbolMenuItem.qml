@@ -8,6 +8,7 @@ MenuItem {
 
     property string symbol: ""
     property bool destructive: false
+    readonly property color tint: destructive ? Theme.red : Theme.primary
 
     topPadding: 5
     bottomPadding: 5
@@ -20,14 +21,13 @@ MenuItem {
             anchors.verticalCenter: parent.verticalCenter
             visible: entry.symbol !== ""
             symbol: entry.symbol
-            color: label.color
+            color: entry.tint
         }
         Text {
-            id: label
             anchors.verticalCenter: parent.verticalCenter
             text: entry.text
             font.pixelSize: Theme.body
-            color: entry.destructive ? Theme.red : Theme.primary
+            color: entry.tint
         }
     }
     background: Rectangle {

@@ -84,11 +84,10 @@ Rectangle {
                     // One line: what does not fit is cut off at the card's edge.
                     Item {
                         width: parent.width
-                        height: facts.height
+                        height: childrenRect.height
                         clip: true
 
                         Row {
-                            id: facts
                             spacing: 10
 
                             SymbolLabel {

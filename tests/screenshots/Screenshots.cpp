@@ -40,8 +40,8 @@ struct Service {
     bool failing = false;
 };
 
-// The gate over the data set's service, signed in or not; a signed-in root screen offers the
-// update action and has loaded its lists.
+// The gate over the data set's service, signed in or not; a signed-in root screen has loaded its
+// lists.
 class Scene {
 public:
     explicit Scene(bool signedIn, bool withTasks = true,
@@ -53,9 +53,6 @@ public:
                                               signedIn ? windowSize : QSize(480, 440));
         if (!signedIn)
             return;
-        if (file != u"Main.qml")
-            screen().root()->setProperty(
-                "checkUpdates", QVariant::fromValue(screen().engine().evaluate("(function() {})")));
         waitUntil([&] { return vm() && vm()->taskCount() == (withTasks ? 6 : 0); });
     }
 

@@ -5,6 +5,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -155,14 +156,15 @@ TEST_F(RootScreenTest, Recording_disables_the_field_and_a_second_click_sends_the
     EXPECT_EQ(screen->warnings(), QStringList());
 }
 
-TEST_F(RootScreenTest, Update_buttons_need_an_update_action_and_the_sort_menu_reloads) {
+TEST_F(RootScreenTest, Update_buttons_need_an_updater_and_the_sort_menu_reloads) {
     open(twoFolders, {}, false);
+    QSignalSpy checks(&updater, &AppUpdater::dialogRequested);
     updateState.reportValidUpdate();
     screen->settle();
     EXPECT_FALSE(shown("checkUpdatesButton"));
     EXPECT_FALSE(shown("installUpdateButton"));
 
-    screen->root()->setProperty("checkUpdates", QVariant::fromValue(checkUpdates()));
+    screen->root()->setProperty("updater", QVariant::fromValue(&updater));
     screen->settle();
     EXPECT_FALSE(shown("checkUpdatesButton"));
     screen->click(screen->item("installUpdateButton"));
@@ -170,7 +172,7 @@ TEST_F(RootScreenTest, Update_buttons_need_an_update_action_and_the_sort_menu_re
     screen->settle();
     EXPECT_FALSE(shown("installUpdateButton"));
     screen->click(screen->item("checkUpdatesButton"));
-    EXPECT_EQ(updateChecks.calls, 2);
+    EXPECT_EQ(checks.size(), 2);
 
     answer(QList<TaskItem>{});
     screen->click(screen->item("sortButton"));
