@@ -13,8 +13,11 @@ Item {
     // Checks for an update or installs the one found; null hides the root screen's update
     // buttons.
     property AppUpdater updater: null
+    // The root screen while signed in, whose actions the window's menu offers; null otherwise.
+    readonly property RootView rootView: rootScreen.item as RootView
 
     Loader {
+        id: rootScreen
         objectName: "rootScreen"
         anchors.fill: parent
         active: gateView.gate.viewModel !== null

@@ -38,6 +38,7 @@ Item {
         }
 
         AbstractButton {
+            id: checkButton
             objectName: "checkUpdatesButton"
             visible: header.updater !== null && !header.updateAvailable
             contentItem: Symbol {
@@ -49,9 +50,14 @@ Item {
             ToolTip.delay: 600
             ToolTip.text: "Проверить обновления"
             onClicked: header.updater.checkForUpdates()
+
+            FocusRing {
+                visible: checkButton.visualFocus
+            }
         }
 
         AbstractButton {
+            id: installButton
             objectName: "installUpdateButton"
             visible: header.updater !== null && header.updateAvailable
             topPadding: 6
@@ -72,6 +78,11 @@ Item {
             ToolTip.delay: 600
             ToolTip.text: "Доступно обновление — установить"
             onClicked: header.updater.checkForUpdates()
+
+            FocusRing {
+                visible: installButton.visualFocus
+                cornerRadius: installButton.height / 2
+            }
         }
 
         AbstractButton {
@@ -83,6 +94,11 @@ Item {
                 color: Theme.accent
             }
             onClicked: sortMenu.popup(sortButton, 0, sortButton.height)
+
+            FocusRing {
+                visible: sortButton.visualFocus
+                cornerRadius: sortButton.height / 2
+            }
 
             ContextMenu {
                 id: sortMenu

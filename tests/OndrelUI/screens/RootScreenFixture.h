@@ -4,12 +4,11 @@
 #include "OndrelUI/update/AppUpdater.h"
 #include "OndrelUI/update/UpdateState.h"
 #include "OndrelUI/viewmodels/AppViewModel.h"
-#include "support/ScreenHarness.h"
 #include "TaskFactory.h"
 #include "ViewModelFixture.h"
+#include "support/ScreenHarness.h"
 #include "support/SyntheticPcmSource.h"
 #include "support/WaitUntil.h"
-
 
 #include <memory>
 
@@ -40,7 +39,8 @@ protected:
         return settings;
     }
 
-    bool shown(const char* objectName) const { return screen->item(objectName) != nullptr; }
+    // An item or a popup (a sheet, a dialog) with that name is on screen.
+    bool shown(const char* objectName) const { return screen->find(objectName) != nullptr; }
     bool showsText(const QString& text) const { return screen->itemWithText(text) != nullptr; }
 
     AppViewModel vm{&session};
