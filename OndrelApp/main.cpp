@@ -2,6 +2,8 @@
 #include "OndrelApp/launch/LaunchArguments.h"
 #include "OndrelUI/config/AppConfig.h"
 #include "OndrelUI/session/AppGate.h"
+#include "OndrelUI/update/AppUpdater.h"
+#include "OndrelUI/update/UpdateState.h"
 
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
@@ -60,8 +62,16 @@ int main(int argc, char* argv[]) {
     if (!launch.url.isEmpty())
         gate.acceptCallback(launch.url);
 
+    UpdateState updateState;
+    UpdaterSettings updates;
+    updates.feedUrl = QUrl(QStringLiteral(ONDREL_UPDATE_FEED_URL));
+    updates.publicKey = ONDREL_UPDATE_PUBLIC_KEY;
+    AppUpdater updater(&updateState, std::move(updates));
+
     QQmlApplicationEngine engine;
-    engine.setInitialProperties({{QStringLiteral("gate"), QVariant::fromValue(&gate)}});
+    engine.setInitialProperties({{QStringLiteral("gate"), QVariant::fromValue(&gate)},
+                                 {QStringLiteral("updateState"), QVariant::fromValue(&updateState)},
+                                 {QStringLiteral("updater"), QVariant::fromValue(&updater)}});
     QObject::connect(&*instance, &SingleInstance::messageReceived, &gate,
                      [&](const QString& message) {
                          if (!message.isEmpty())

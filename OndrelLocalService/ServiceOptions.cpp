@@ -29,8 +29,10 @@ ServiceOptions ServiceOptions::parse(const QStringList& arguments) {
                                   QStringLiteral("Port to listen on; 0 picks a free one."),
                                   QStringLiteral("PORT"), QStringLiteral("8765"));
     const QCommandLineOption data(QStringLiteral("data"),
-                                  QStringLiteral("Keep the whole state in this JSON file "
-                                                 "(default: in memory only)."),
+                                  QStringLiteral("Keep the state in this SQLite database, "
+                                                 "readable by its owner only (default: in "
+                                                 "memory only). A new NAME.sqlite takes over "
+                                                 "the JSON data file NAME.json beside it."),
                                   QStringLiteral("FILE"));
     const QCommandLineOption accessTTL(QStringLiteral("access-ttl"),
                                        QStringLiteral("Lifetime of access tokens in seconds."),
@@ -43,7 +45,16 @@ ServiceOptions ServiceOptions::parse(const QStringList& arguments) {
         QStringLiteral("The sign-in page signs the demo user in at once, without a button."));
     const QCommandLineOption noSeed(QStringLiteral("no-seed"),
                                     QStringLiteral("New accounts start with the inbox only."));
-    parser.addOptions({port, data, accessTTL, refreshTTL, autoApprove, noSeed});
+    const QCommandLineOption updatePackage(
+        QStringLiteral("update-package"),
+        QStringLiteral("Also offer this signed package (FILE.sig beside it) in /appcast.xml."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption updateVersion(
+        QStringLiteral("update-version"),
+        QStringLiteral("The version /appcast.xml announces for --update-package."),
+        QStringLiteral("VERSION"));
+    parser.addOptions(
+        {port, data, accessTTL, refreshTTL, autoApprove, noSeed, updatePackage, updateVersion});
     parser.process(arguments);
     if (!parser.positionalArguments().isEmpty())
         throw std::invalid_argument("unexpected argument: " +
@@ -60,5 +71,11 @@ ServiceOptions ServiceOptions::parse(const QStringList& arguments) {
         std::chrono::seconds(wholeNumber(parser, QStringLiteral("refresh-ttl"), 1, tenYears));
     options.settings.auth.seed = !parser.isSet(noSeed);
     options.settings.autoApprove = parser.isSet(autoApprove);
+    options.settings.updates.buildVersion = QStringLiteral(ONDREL_VERSION);
+    if (parser.isSet(updatePackage) != parser.isSet(updateVersion))
+        throw std::invalid_argument("--update-package and --update-version go together");
+    if (parser.isSet(updatePackage))
+        options.settings.updates.offer =
+            UpdateFeed::Offer::load(parser.value(updatePackage), parser.value(updateVersion));
     return options;
 }

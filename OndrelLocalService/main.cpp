@@ -12,10 +12,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("ondrel-local-service"));
     try {
         const ServiceOptions options = ServiceOptions::parse(QCoreApplication::arguments());
-        std::optional<StateFile> file;
-        if (options.dataFile)
-            file.emplace(*options.dataFile);
-        ServiceStore store(std::move(file));
+        ServiceStore store(options.dataFile);
         LocalServer server(store, options.settings);
         const quint16 port = server.listenOnLoopback(options.port);
         if (port == 0) {

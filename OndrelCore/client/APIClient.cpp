@@ -6,10 +6,11 @@
 #include "OndrelCore/bodies/ReprocessBody.h"
 #include "OndrelCore/bodies/YandexLoginBody.h"
 #include "OndrelCore/client/APIError.h"
+#include "OndrelCore/client/RequestRefusal.h"
+#include "OndrelCore/client/ServiceAddress.h"
 #include "OndrelCore/json/ODJSON.h"
 
 #include <QCoroFuture>
-#include <QUrlQuery>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <chrono>
@@ -26,31 +27,35 @@ QString pathText(const QStringList& segments) {
     QString path;
     for (const QString& segment : segments) {
         if (segment.isEmpty() || segment == u"." || segment == u"..")
-            throw APIError::invalidResponse();
+            throw RequestRefusal(RequestRefusal::Reason::unusableId);
         path += u'/' + QString::fromLatin1(QUrl::toPercentEncoding(segment));
     }
     return path;
 }
 
-// QUrlQuery leaves "+" as it is, which servers read as a space. Encoding each name and value
-// first keeps "+", "&", "=", ";", "#" and spaces intact; ":", "@", "/" and "?" mean nothing
-// inside a query value and stay readable (the sync cursor is a time of day).
-QString queryComponent(const QString& text) {
-    return QString::fromLatin1(QUrl::toPercentEncoding(text, ":@/?"));
+// Every name and value is percent-encoded, so "+", "&", "=", ";", "#" and spaces arrive intact
+// (servers read a bare "+" as a space); ":", "@", "/" and "?" mean nothing inside a query value
+// and stay readable (the sync cursor is a time of day). Every item is written "name=value",
+// an empty value included (QUrlQuery writes a null one as a bare name).
+QByteArray queryComponent(const QString& text) {
+    return QUrl::toPercentEncoding(text, ":@/?");
 }
 
-QUrlQuery encodedQuery(const QList<std::pair<QString, QString>>& items) {
-    QUrlQuery query;
-    for (const auto& [name, value] : items)
-        query.addQueryItem(queryComponent(name), queryComponent(value));
-    return query;
+QString queryText(const QList<std::pair<QString, QString>>& items) {
+    QByteArray text;
+    for (const auto& [name, value] : items) {
+        if (!text.isEmpty())
+            text += '&';
+        text += queryComponent(name) + '=' + queryComponent(value);
+    }
+    return QString::fromLatin1(text);
 }
 
 // A token is pasted into a header line; one holding a line break or NUL could add headers.
 QByteArray bearer(const QString& token) {
     const QByteArray value = "Bearer " + token.toUtf8();
     if (value.contains('\r') || value.contains('\n') || value.contains('\0'))
-        throw APIError::invalidResponse();
+        throw RequestRefusal(RequestRefusal::Reason::unsafeToken);
     return value;
 }
 
@@ -58,11 +63,13 @@ QUrl requestURL(const QUrl& baseURL, const QStringList& segments,
                 const QList<std::pair<QString, QString>>& query) {
     QUrl url(baseURL.toString(QUrl::FullyEncoded) + pathText(segments), QUrl::StrictMode);
     if (!url.isValid() || url.isRelative() || url.host().isEmpty())
-        throw APIError::invalidResponse();
+        throw RequestRefusal(RequestRefusal::Reason::unusableURL);
+    if (!ServiceAddress::isSecure(url))
+        throw RequestRefusal(RequestRefusal::Reason::insecureAddress);
     if (!query.isEmpty())
-        url.setQuery(encodedQuery(query));
+        url.setQuery(queryText(query), QUrl::StrictMode);
     if (!url.isValid())
-        throw APIError::invalidResponse();
+        throw RequestRefusal(RequestRefusal::Reason::unusableURL);
     return url;
 }
 

@@ -29,7 +29,9 @@
 // The service's whole vocabulary: one operation per endpoint. A cheap value; each operation
 // copies what it needs, so a client may be a temporary. 2xx bodies are decoded off the GUI
 // thread; 401 throws APIError::unauthorized, other failures APIError::http, TransportError or
-// DecodingError, all unchanged.
+// DecodingError, all unchanged. A request the client will not send (an unusable id, a token
+// that would break the header, a base URL that is malformed or not secure, see ServiceAddress)
+// throws RequestRefusal before anything goes out.
 class APIClient {
 public:
     APIClient(QUrl baseURL, std::shared_ptr<HTTPTransport> transport,

@@ -20,6 +20,9 @@ QNetworkRequest toNetworkRequest(const HTTPRequest& request) {
     result.setAttribute(QNetworkRequest::CacheLoadControlAttribute, request.cachePolicy);
     result.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     result.setTransferTimeout(static_cast<int>(request.timeout.count()));
+    // Qt follows redirects with every header, Authorization included; a 3xx is the caller's.
+    result.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                        QNetworkRequest::ManualRedirectPolicy);
     return result;
 }
 
@@ -30,32 +33,34 @@ bool isConnectionFailure(QNetworkReply::NetworkError error) {
 }
 
 // Nothing but the transfer timeout aborts our replies, yet Qt reports it as a cancellation.
-TransportError transportError(const QNetworkReply& reply, std::chrono::milliseconds timeout) {
+TransportError transportError(const QNetworkReply& reply) {
     if (reply.error() == QNetworkReply::OperationCanceledError)
-        return TransportError(QNetworkReply::TimeoutError,
-                              QStringLiteral("No data from the server for %1 s")
-                                  .arg(double(timeout.count()) / 1000.0));
+        return TransportError(QNetworkReply::TimeoutError, reply.errorString());
     return TransportError(reply.error(), reply.errorString());
 }
 
-HTTPResponse toResponse(QNetworkReply& reply, std::chrono::milliseconds timeout) {
+HTTPResponse toResponse(QNetworkReply& reply) {
     const auto error = reply.error();
     if (isConnectionFailure(error))
-        throw transportError(reply, timeout);
+        throw transportError(reply);
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid())
         return HTTPResponse{.body = reply.readAll(), .statusCode = status.toInt()};
     if (error != QNetworkReply::NoError)
-        throw transportError(reply, timeout);
+        throw transportError(reply);
     throw APIError::invalidResponse();
 }
 
 // sendCustomRequest carries any verb, PATCH and DELETE with or without a body alike; a plain
 // GET goes through get() so that non-HTTP schemes are reported as such, not as unknown verbs.
+// POST and PATCH always send a body, an empty one included: without "Content-Length: 0" some
+// front ends answer 411.
 QNetworkReply* issue(QNetworkAccessManager& manager, const HTTPRequest& request,
                      const QNetworkRequest& networkRequest) {
     if (request.body)
         return manager.sendCustomRequest(networkRequest, request.method, *request.body);
+    if (request.method == "POST" || request.method == "PATCH")
+        return manager.sendCustomRequest(networkRequest, request.method, QByteArray());
     if (request.method == "GET")
         return manager.get(networkRequest);
     return manager.sendCustomRequest(networkRequest, request.method);
@@ -71,5 +76,5 @@ QCoro::Task<HTTPResponse> NetworkTransport::send(HTTPRequest request) {
     const QNetworkRequest networkRequest = toNetworkRequest(request);
     std::unique_ptr<QNetworkReply, LaterDelete> reply(issue(*m_manager, request, networkRequest));
     co_await reply.get();
-    co_return toResponse(*reply, request.timeout);
+    co_return toResponse(*reply);
 }

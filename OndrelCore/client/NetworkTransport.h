@@ -8,8 +8,9 @@ class QNetworkAccessManager;
 
 // The production transport over QNetworkAccessManager. The manager belongs to the thread that
 // built the transport (the GUI thread in the application); send() must be called there.
-// Every HTTP status, 401 and 500 included, comes back as data; a request that got no complete
-// HTTP answer (refused, timed out, cancelled, cut off mid-body) throws TransportError.
+// Every HTTP status, 3xx (never followed), 401 and 500 included, comes back as data; a request
+// that got no complete HTTP answer (refused, timed out, cancelled, cut off mid-body) throws
+// TransportError.
 class NetworkTransport : public HTTPTransport {
 public:
     NetworkTransport();

@@ -7,10 +7,11 @@
 #include <exception>
 
 // A request that got no HTTP answer: refused, timed out, cancelled, TLS failure and the like.
+// The description is the short Russian text an error line shows after "Не удалось …: ".
 class TransportError : public std::exception {
 public:
-    TransportError(QNetworkReply::NetworkError error, QString description)
-        : m_error(error), m_description(std::move(description)), m_what(m_description.toUtf8()) {}
+    // `platformText` (Qt's own English text) is the description only for a kind without one.
+    TransportError(QNetworkReply::NetworkError error, const QString& platformText);
 
     QNetworkReply::NetworkError error() const { return m_error; }
     const QString& description() const { return m_description; }

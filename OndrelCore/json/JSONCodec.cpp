@@ -98,15 +98,27 @@ public:
             m_buffer.clear();
         });
     }
-    bool on_number_part(string_view, error_code&) { return true; }
+    bool on_number_part(string_view part, error_code&) {
+        if (m_skipDepth == 0)
+            m_buffer.append(part.data(), part.size());
+        return true;
+    }
     bool on_int64(std::int64_t number, string_view, error_code& ec) {
+        m_buffer.clear();
         return guarded(ec, [&] { put({.kind = Scalar::Kind::int64, .int64 = number}); });
     }
     bool on_uint64(std::uint64_t number, string_view, error_code& ec) {
+        m_buffer.clear();
         return guarded(ec, [&] { put({.kind = Scalar::Kind::uint64, .uint64 = number}); });
     }
-    bool on_double(double number, string_view, error_code& ec) {
-        return guarded(ec, [&] { put({.kind = Scalar::Kind::real, .real = number}); });
+    // The number's text goes along: a double field reads it itself (see Codec<double>).
+    bool on_double(double number, string_view part, error_code& ec) {
+        return guarded(ec, [&] {
+            Scalar value{.kind = Scalar::Kind::real, .real = number};
+            value.string = whole(part);
+            put(value);
+            m_buffer.clear();
+        });
     }
     bool on_bool(bool flag, error_code& ec) {
         return guarded(ec, [&] { put({.kind = Scalar::Kind::boolean, .boolean = flag}); });
@@ -238,11 +250,24 @@ void Codec<qint64>::scalar(qint64& out, const Scalar& value, Context& context) {
     }
 }
 
+// Boost.JSON 1.81 rounds some decimals to a neighbour of the nearest double (0.9999999999999999
+// becomes 1), so the text is read again, correctly rounded. Beyond the range of double it is an
+// error rather than an infinity; below it, the parser's zero stands.
 void Codec<double>::scalar(double& out, const Scalar& value, Context& context) {
     switch (value.kind) {
-    case Scalar::Kind::real:
+    case Scalar::Kind::real: {
+        const char* end = value.string.data() + value.string.size();
+        const auto read = std::from_chars(value.string.data(), end, out);
+        if (read.ec == std::errc() && read.ptr == end)
+            return;
+        if (!std::isfinite(value.real))
+            failHere(
+                context, DecodingError::Kind::dataCorrupted,
+                QStringLiteral("Число %1 вне диапазона double")
+                    .arg(QLatin1StringView(value.string.data(), qsizetype(value.string.size()))));
         out = value.real;
         return;
+    }
     case Scalar::Kind::int64:
         out = double(value.int64);
         return;

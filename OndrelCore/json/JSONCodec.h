@@ -37,7 +37,7 @@ struct Scalar {
     std::int64_t int64 = 0;
     std::uint64_t uint64 = 0;
     double real = 0;
-    std::string_view string{};
+    std::string_view string{}; // a string's text, or a real's text as it stood in the JSON
 };
 
 struct Ops;

@@ -2,6 +2,7 @@
 
 #include "OndrelLocalService/assistant/CommandParser.h"
 #include "OndrelLocalService/assistant/WordStem.h"
+#include "OndrelLocalService/services/TextLimits.h"
 
 #include <QTimeZone>
 
@@ -65,6 +66,7 @@ ApplyResult result(Intent intent, const QString& transcript, QString answer) {
 
 ApplyResult Assistant::apply(const QString& userId, const QString& text, SourceKind source) {
     Call call{userId, text.trimmed(), source, m_now()};
+    TextLimits::check(QStringLiteral("text"), call.text, TextLimits::command);
     QStringList folderNames;
     for (const Folder& folder : m_folders.list(userId))
         folderNames.append(folder.name);
@@ -109,7 +111,7 @@ QString Assistant::when(const QDateTime& due, const QDate& today) {
 }
 
 ApplyResult Assistant::createTask(Call& call, const ParsedCommand& command) {
-    const Folder* folder = m_store.inbox(call.userId);
+    std::optional<Folder> folder = m_store.inbox(call.userId);
     if (command.folderName) {
         folder = m_folders.findByName(call.userId, *command.folderName);
         if (!folder)
@@ -118,7 +120,7 @@ ApplyResult Assistant::createTask(Call& call, const ParsedCommand& command) {
                                 .arg(quoted(*command.folderName)));
     }
     const bool done = command.action == Action::completeTask;
-    TaskItem& task = m_tasks.insert(
+    const TaskItem task = m_tasks.insert(
         call.userId,
         TaskItem{.folderId = folder ? std::optional(folder->id) : std::nullopt,
                  .title = command.subject,
@@ -145,7 +147,7 @@ ApplyResult Assistant::createTask(Call& call, const ParsedCommand& command) {
 }
 
 ApplyResult Assistant::completeTask(Call& call, const ParsedCommand& command) {
-    const QList<TaskItem*> found = find(call.userId, command.subject, true);
+    QList<TaskItem> found = find(call.userId, command.subject, true);
     if (found.isEmpty()) {
         // Nothing by that name: the user reports something already done.
         ParsedCommand record = command;
@@ -154,7 +156,7 @@ ApplyResult Assistant::completeTask(Call& call, const ParsedCommand& command) {
     }
     if (found.size() > 1)
         return notFoundOrAmbiguous(call, command.subject, found);
-    TaskItem& task = *found.first();
+    TaskItem& task = found.first();
     ApplyResult applied = result(Intent::completeTask, call.text, QString());
     if (task.status == TaskStatus::done) {
         applied.answer = QStringLiteral("Задача %1 уже выполнена.").arg(quoted(task.title));
@@ -169,10 +171,10 @@ ApplyResult Assistant::completeTask(Call& call, const ParsedCommand& command) {
 }
 
 ApplyResult Assistant::deleteTask(Call& call, const ParsedCommand& command) {
-    const QList<TaskItem*> found = find(call.userId, command.subject, false);
+    QList<TaskItem> found = find(call.userId, command.subject, false);
     if (found.size() != 1)
         return notFoundOrAmbiguous(call, command.subject, found);
-    TaskItem& task = *found.first();
+    TaskItem& task = found.first();
     task.deleted = true;
     m_tasks.touch(task);
     ApplyResult applied = result(Intent::deleteTask, call.text,
@@ -183,10 +185,10 @@ ApplyResult Assistant::deleteTask(Call& call, const ParsedCommand& command) {
 }
 
 ApplyResult Assistant::rescheduleTask(Call& call, const ParsedCommand& command) {
-    const QList<TaskItem*> found = find(call.userId, command.subject, true);
+    QList<TaskItem> found = find(call.userId, command.subject, true);
     if (found.size() != 1)
         return notFoundOrAmbiguous(call, command.subject, found);
-    TaskItem& task = *found.first();
+    TaskItem& task = found.first();
     task.dueDate = Instant::fromQDateTime(*command.due);
     task.hasDeadline = true;
     m_tasks.touch(task);
@@ -199,7 +201,7 @@ ApplyResult Assistant::rescheduleTask(Call& call, const ParsedCommand& command) 
 }
 
 ApplyResult Assistant::setPriority(Call& call, const ParsedCommand& command) {
-    const QList<TaskItem*> found = find(call.userId, command.subject, true);
+    QList<TaskItem> found = find(call.userId, command.subject, true);
     if (found.isEmpty() && command.createIfMissing) {
         ParsedCommand create = command;
         create.action = Action::createTask;
@@ -207,7 +209,7 @@ ApplyResult Assistant::setPriority(Call& call, const ParsedCommand& command) {
     }
     if (found.size() != 1)
         return notFoundOrAmbiguous(call, command.subject, found);
-    TaskItem& task = *found.first();
+    TaskItem& task = found.first();
     task.priority = command.priority.value_or(Priority::high);
     if (command.due) {
         task.dueDate = Instant::fromQDateTime(*command.due);
@@ -225,10 +227,10 @@ ApplyResult Assistant::setPriority(Call& call, const ParsedCommand& command) {
 }
 
 ApplyResult Assistant::createFolder(Call& call, const ParsedCommand& command) {
-    if (const Folder* existing = m_folders.findByName(call.userId, command.subject))
+    if (const std::optional<Folder> existing = m_folders.findByName(call.userId, command.subject))
         return result(Intent::captureNew, call.text,
                       QStringLiteral("Папка %1 уже есть.").arg(quoted(existing->name)));
-    const Folder& folder = m_folders.insert(call.userId, command.subject);
+    const Folder folder = m_folders.insert(call.userId, command.subject);
     ApplyResult applied = result(Intent::captureNew, call.text,
                                  QStringLiteral("Создал папку %1.").arg(quoted(folder.name)));
     applied.actions.append({QStringLiteral("CREATE_FOLDER"), std::nullopt});
@@ -254,7 +256,7 @@ ApplyResult Assistant::queryDay(Call& call, const ParsedCommand& command) {
 }
 
 ApplyResult Assistant::queryFolder(Call& call, const ParsedCommand& command) {
-    const Folder* folder = m_folders.findByName(call.userId, *command.folderName);
+    const std::optional<Folder> folder = m_folders.findByName(call.userId, *command.folderName);
     if (!folder)
         return question(call, QStringLiteral("Не нашёл папку %1. Какую папку показать?")
                                   .arg(quoted(*command.folderName)));
@@ -316,33 +318,28 @@ ApplyResult Assistant::question(Call& call, const QString& text) {
                        .clarificationQuestion = text};
 }
 
-QList<TaskItem*> Assistant::find(const QString& userId, const QString& words, bool openFirst) {
-    QList<TaskItem*> best;
+QList<TaskItem> Assistant::find(const QString& userId, const QString& words, bool openFirst) {
+    QList<TaskItem> best;
     double bestScore = 0;
-    for (TaskItem& task : m_store.mutableState().tasks) {
-        if (task.userId != userId || task.deleted)
-            continue;
+    for (TaskItem& task : m_tasks.list(userId, std::nullopt, std::nullopt)) {
         double score = WordStem::matchScore(words, task.title);
         if (score > 0 && openFirst && !isClosed(task.status))
             score += 1; // an open task beats a finished one of the same name
         if (score > bestScore) {
-            best = {&task};
+            best = {std::move(task)};
             bestScore = score;
         } else if (score > 0 && score == bestScore) {
-            best.append(&task);
+            best.append(std::move(task));
         }
     }
     return best;
 }
 
 ApplyResult Assistant::notFoundOrAmbiguous(Call& call, const QString& words,
-                                           const QList<TaskItem*>& found) {
+                                           const QList<TaskItem>& found) {
     if (found.isEmpty())
         return question(
             call, QStringLiteral("Не нашёл задачу %1. Как она называется?").arg(quoted(words)));
-    QList<TaskItem> candidates;
-    for (const TaskItem* task : found)
-        candidates.append(*task);
-    return question(
-        call, QStringLiteral("Нашёл несколько задач: %1. Какую из них?").arg(titles(candidates)));
+    return question(call,
+                    QStringLiteral("Нашёл несколько задач: %1. Какую из них?").arg(titles(found)));
 }

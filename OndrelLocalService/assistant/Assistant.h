@@ -38,9 +38,8 @@ private:
     ApplyResult clarify(Call& call, ParsedCommand::Gap gap, const QString& subject);
     ApplyResult question(Call& call, const QString& text);
     // The live tasks that `words` names best; several when it is ambiguous.
-    QList<TaskItem*> find(const QString& userId, const QString& words, bool openFirst);
-    ApplyResult notFoundOrAmbiguous(Call& call, const QString& words,
-                                    const QList<TaskItem*>& found);
+    QList<TaskItem> find(const QString& userId, const QString& words, bool openFirst);
+    ApplyResult notFoundOrAmbiguous(Call& call, const QString& words, const QList<TaskItem>& found);
     // "завтра в 15:00", "12.06.2026": a due time in words, relative to `today`.
     static QString when(const QDateTime& due, const QDate& today);
 

@@ -1,27 +1,35 @@
 #pragma once
 
+#include "OndrelLocalService/http/HttpLimits.h"
 #include "OndrelLocalService/http/ServiceRouter.h"
 
-#include <QAbstractHttpServer>
+#include <QObject>
 
-// The HTTP front of the service: takes each request off the socket, lets the router answer
-// and writes the answer back. Routing is our own so that ids are percent-decoded per path
-// segment and a known path with the wrong method gets 405.
-class LocalServer : public QAbstractHttpServer {
+#include <memory>
+
+class HttpListener;
+
+// The service on the network. HTTP is spoken on an I/O thread of its own (see HttpListener);
+// every complete request is handed to this object's thread, where the router and the store
+// live and answer one request at a time, and the answer is handed back. So the service stays
+// an ordinary Qt program, and a slow client never holds up another.
+class LocalServer : public QObject {
     Q_OBJECT
 
 public:
     LocalServer(ServiceStore& store, ServiceRouter::Settings settings,
                 Assistant::LocalClock localNow = &QDateTime::currentDateTime,
                 QObject* parent = nullptr);
+    ~LocalServer() override;
+
+    // Before listening; the defaults suit the real service.
+    void setLimits(const HttpLimits& limits) { m_limits = limits; }
 
     // Listens on 127.0.0.1 only; `port` 0 picks a free one. Gives the port, or 0 on failure.
     quint16 listenOnLoopback(quint16 port);
 
-protected:
-    bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;
-    void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override;
-
 private:
     ServiceRouter m_router;
+    HttpLimits m_limits;
+    std::unique_ptr<HttpListener> m_listener;
 };

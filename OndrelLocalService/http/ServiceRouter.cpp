@@ -6,6 +6,7 @@
 #include "OndrelCore/bodies/YandexLoginBody.h"
 #include "OndrelCore/json/DecodingError.h"
 #include "OndrelCore/json/ODJSON.h"
+#include "OndrelLocalService/http/Refusals.h"
 #include "OndrelLocalService/http/SignInPage.h"
 #include "OndrelLocalService/services/ServiceError.h"
 
@@ -67,14 +68,14 @@ bool matches(const QStringList& pattern, const QStringList& segments, QStringLis
 ServiceRouter::ServiceRouter(ServiceStore& store, Settings settings, Assistant::LocalClock localNow)
     : m_store(store), m_settings(settings), m_auth(store, settings.auth), m_folders(store),
       m_tasks(store), m_sync(store, m_tasks), m_assistant(store, m_folders, m_tasks, localNow),
-      m_captures(store, m_tasks, m_assistant) {
+      m_captures(store, m_tasks, m_assistant), m_updates(settings.updates) {
     addRoutes();
 }
 
 HttpReply ServiceRouter::handle(const HttpCall& call) {
     try {
         if (call.body.size() > maxBodySize)
-            throw ServiceError(413, QStringLiteral("Тело запроса больше 32 МБ"));
+            return Refusals::bodyTooLarge();
         return dispatch(call);
     } catch (const ServiceError& error) {
         return HttpReply::text(error.message(), error.status());
@@ -223,4 +224,9 @@ void ServiceRouter::addRoutes() {
         const QString text = decodeBody<AssistantBody>(call).text;
         return answer(m_assistant.apply(owner, text, SourceKind::text));
     });
+
+    add(segments("appcast.xml"), "GET",
+        [this](const HttpCall&, const Arguments&) { return m_updates.appcast(); });
+    add({QString::fromLatin1(UpdateFeed::packagePath), QStringLiteral("*")}, "GET",
+        [this](const HttpCall&, const Arguments& names) { return m_updates.package(names[0]); });
 }

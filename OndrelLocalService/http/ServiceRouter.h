@@ -2,12 +2,14 @@
 
 #include "OndrelLocalService/assistant/Assistant.h"
 #include "OndrelLocalService/http/HttpCall.h"
+#include "OndrelLocalService/http/HttpLimits.h"
 #include "OndrelLocalService/http/HttpReply.h"
 #include "OndrelLocalService/services/AuthService.h"
 #include "OndrelLocalService/services/CaptureService.h"
 #include "OndrelLocalService/services/FolderService.h"
 #include "OndrelLocalService/services/SyncService.h"
 #include "OndrelLocalService/services/TaskService.h"
+#include "OndrelLocalService/services/UpdateFeed.h"
 
 #include <functional>
 
@@ -18,8 +20,9 @@ public:
     struct Settings {
         AuthService::Settings auth;
         bool autoApprove = false;
+        UpdateFeed::Settings updates;
     };
-    static constexpr qsizetype maxBodySize = 32 * 1024 * 1024;
+    static constexpr qsizetype maxBodySize = HttpLimits::maxBody;
 
     ServiceRouter(ServiceStore& store, Settings settings,
                   Assistant::LocalClock localNow = &QDateTime::currentDateTime);
@@ -49,5 +52,6 @@ private:
     SyncService m_sync;
     Assistant m_assistant;
     CaptureService m_captures;
+    UpdateFeed m_updates;
     QList<Route> m_routes;
 };

@@ -3,15 +3,33 @@
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/avutil.h>
+#include <libavutil/dict.h>
 #include <libavutil/mem.h>
 }
 
+#include <chrono>
 #include <cstring>
 #include <memory>
 
 namespace {
 
 constexpr int ioBufferSize = 64 * 1024;
+// The demuxers allowed to look at an upload: ADTS AAC and the MP4 family (.m4a). Anything
+// else, a playlist that would fetch its entries above all, is refused before it is read.
+constexpr auto allowedFormats = "aac,mov,mp4,m4a";
+constexpr int64_t probeBytes = 1024 * 1024;
+constexpr int maxStreams = 16;
+constexpr auto probeTime = std::chrono::seconds(5);
+
+// Nothing an upload names is ever opened: no network, no files.
+int refuseToOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**) {
+    return AVERROR(EPERM);
+}
+
+int pastDeadline(void* deadline) {
+    return std::chrono::steady_clock::now() >
+           *static_cast<std::chrono::steady_clock::time_point*>(deadline);
+}
 
 // The read position over the caller's bytes, for the custom I/O callbacks.
 struct MemoryReader {
@@ -86,9 +104,21 @@ std::optional<AudioProbe::Audio> AudioProbe::aac(QByteArrayView bytes) {
     AVFormatContext* raw = avformat_alloc_context();
     if (!raw)
         return std::nullopt;
+    auto deadline = std::chrono::steady_clock::now() + probeTime;
     raw->pb = io.get();
     raw->flags |= AVFMT_FLAG_CUSTOM_IO;
-    if (avformat_open_input(&raw, nullptr, nullptr, nullptr) < 0)
+    raw->io_open = &refuseToOpen;
+    raw->interrupt_callback = AVIOInterruptCB{&pastDeadline, &deadline};
+    raw->format_probesize = int(probeBytes);
+    raw->probesize = probeBytes;
+    raw->max_analyze_duration = 5 * int64_t(AV_TIME_BASE);
+    raw->max_streams = maxStreams;
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "format_whitelist", allowedFormats, 0);
+    av_dict_set(&options, "protocol_whitelist", "none", 0);
+    const int opened = avformat_open_input(&raw, nullptr, nullptr, &options);
+    av_dict_free(&options);
+    if (opened < 0)
         return std::nullopt; // frees `raw` itself on failure
     std::unique_ptr<AVFormatContext, FormatDeleter> format(raw);
     if (avformat_find_stream_info(format.get(), nullptr) < 0)

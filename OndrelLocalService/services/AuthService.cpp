@@ -24,14 +24,14 @@ AuthResponse AuthService::loginYandex(const QString& yandexToken) {
 
 AuthResponse AuthService::signInDemo() {
     return m_store.change([&] {
-        if (const User* existing = m_store.user(QString::fromLatin1(demoUserId)))
+        if (const std::optional<User> existing = m_store.user(QString::fromLatin1(demoUserId)))
             return issue(*existing, false);
-        User user{.id = QString::fromLatin1(demoUserId),
-                  .email = QStringLiteral("demo@ondrel.local"),
-                  .displayName = QStringLiteral("Демо-пользователь"),
-                  .timezone = QString::fromUtf8(QTimeZone::systemTimeZoneId()),
-                  .locale = QStringLiteral("ru_RU")};
-        m_store.mutableState().users.append(user);
+        const User user{.id = QString::fromLatin1(demoUserId),
+                        .email = QStringLiteral("demo@ondrel.local"),
+                        .displayName = QStringLiteral("Демо-пользователь"),
+                        .timezone = QString::fromUtf8(QTimeZone::systemTimeZoneId()),
+                        .locale = QStringLiteral("ru_RU")};
+        m_store.put(user);
         DemoSeed::populate(m_store, user.id, m_settings.seed);
         return issue(user, true);
     });
@@ -39,53 +39,41 @@ AuthResponse AuthService::signInDemo() {
 
 AuthResponse AuthService::refresh(const QString& refreshToken) {
     return m_store.change([&] {
-        const Instant now = m_store.now();
-        auto& grants = m_store.mutableState().refreshTokens;
-        for (qsizetype i = 0; i < grants.size(); ++i) {
-            if (grants[i].token != refreshToken)
-                continue;
-            const TokenGrant grant = grants.takeAt(i);
-            const User* user = m_store.user(grant.userId);
-            if (grant.expiresAt <= now || !user)
-                break;
-            return issue(*user, false);
-        }
-        throw unauthorized();
+        const std::optional<QString> owner =
+            m_store.tokenOwner(ServiceStore::TokenKind::refresh, refreshToken, m_store.now());
+        const std::optional<User> user = owner ? m_store.user(*owner) : std::nullopt;
+        if (!user)
+            throw unauthorized();
+        m_store.revoke(ServiceStore::TokenKind::refresh, refreshToken); // spent
+        return issue(*user, false);
     });
 }
 
 QString AuthService::authenticate(const QString& accessToken) const {
-    const Instant now = m_store.now();
-    for (const TokenGrant& grant : m_store.state().accessTokens)
-        if (grant.token == accessToken && now < grant.expiresAt)
-            return grant.userId;
+    if (std::optional<QString> owner =
+            m_store.tokenOwner(ServiceStore::TokenKind::access, accessToken, m_store.now()))
+        return *owner;
     throw unauthorized();
 }
 
 User AuthService::me(const QString& userId) const {
-    if (const User* user = m_store.user(userId))
+    if (const std::optional<User> user = m_store.user(userId))
         return *user;
     throw unauthorized();
 }
 
 AuthResponse AuthService::issue(const User& user, bool created) {
     const Instant now = m_store.now();
-    pruneExpired(now);
     AuthResponse response{.user = user,
                           .created = created,
                           .accessToken = Identifiers::token(),
                           .refreshToken = Identifiers::token(),
                           .accessExpiresAt = after(now, m_settings.accessTTL),
                           .refreshExpiresAt = after(now, m_settings.refreshTTL)};
-    ServiceState& state = m_store.mutableState();
-    state.accessTokens.append({response.accessToken, user.id, response.accessExpiresAt});
-    state.refreshTokens.append({response.refreshToken, user.id, response.refreshExpiresAt});
+    m_store.grant(ServiceStore::TokenKind::access, response.accessToken, user.id,
+                  response.accessExpiresAt);
+    m_store.grant(ServiceStore::TokenKind::refresh, response.refreshToken, user.id,
+                  response.refreshExpiresAt);
+    m_store.pruneTokens(user.id, now, sessionsKept);
     return response;
-}
-
-void AuthService::pruneExpired(Instant now) {
-    ServiceState& state = m_store.mutableState();
-    const auto expired = [now](const TokenGrant& grant) { return grant.expiresAt <= now; };
-    state.accessTokens.removeIf(expired);
-    state.refreshTokens.removeIf(expired);
 }

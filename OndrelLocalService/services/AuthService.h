@@ -26,10 +26,12 @@ public:
     User me(const QString& userId) const;
 
     static constexpr auto demoUserId = "demo";
+    // Sign-ins of one user that stay valid at once; each new one ends the oldest beyond these,
+    // and expired tokens go at every sign-in and renewal.
+    static constexpr qsizetype sessionsKept = 100;
 
 private:
     AuthResponse issue(const User& user, bool created);
-    void pruneExpired(Instant now);
 
     ServiceStore& m_store;
     Settings m_settings;

@@ -2,6 +2,7 @@
 
 #include "OndrelLocalService/services/AudioProbe.h"
 #include "OndrelLocalService/services/ServiceError.h"
+#include "OndrelLocalService/services/TextLimits.h"
 #include "OndrelLocalService/state/Identifiers.h"
 
 namespace {
@@ -34,8 +35,8 @@ CaptureProcessResponse CaptureService::create(const QString& userId, const Captu
     const qint64 durationMs = probed->durationMs.value_or(body.durationMs.value_or(0));
     return m_store.change([&] {
         const Instant now = m_store.stamp();
-        const Folder* inbox = m_store.inbox(userId);
-        TaskItem& note = m_tasks.insert(
+        const std::optional<Folder> inbox = m_store.inbox(userId);
+        const TaskItem note = m_tasks.insert(
             userId, TaskItem{.folderId = inbox ? std::optional(inbox->id) : std::nullopt,
                              .type = TaskType::note,
                              .title = noteTitle(durationMs),
@@ -56,8 +57,8 @@ CaptureProcessResponse CaptureService::create(const QString& userId, const Captu
                                 .resultingTaskId = note.id,
                                 .createdAt = now};
         capture.latestRunId = run.id;
-        m_store.mutableState().captures.append(capture);
-        m_store.mutableState().runs.append(run);
+        m_store.put(capture);
+        m_store.put(run);
         ApplyResult result{
             .intent = Intent::captureNew,
             .confidence = 1,
@@ -72,26 +73,14 @@ CaptureProcessResponse CaptureService::create(const QString& userId, const Captu
 }
 
 QList<Capture> CaptureService::list(const QString& userId) const {
-    QList<Capture> result;
-    for (const Capture& capture : m_store.state().captures)
-        if (capture.userId == userId)
-            result.prepend(capture);
-    return result;
-}
-
-QList<ProcessingRun> CaptureService::runsOf(const QString& captureId) const {
-    QList<ProcessingRun> result;
-    for (const ProcessingRun& run : m_store.state().runs)
-        if (run.captureId == captureId)
-            result.append(run);
-    return result;
+    return m_store.captures(userId);
 }
 
 CaptureWithRuns CaptureService::get(const QString& userId, const QString& id) {
-    const Capture* capture = m_store.capture(userId, id);
+    const std::optional<Capture> capture = m_store.capture(userId, id);
     if (!capture)
         throw ServiceError(404, QStringLiteral("Запись не найдена: %1").arg(id));
-    return CaptureWithRuns{.capture = *capture, .runs = runsOf(id)};
+    return CaptureWithRuns{.capture = *capture, .runs = m_store.runsOf(id)};
 }
 
 ReprocessResponse CaptureService::reprocess(const QString& userId, const QString& id,
@@ -101,14 +90,15 @@ ReprocessResponse CaptureService::reprocess(const QString& userId, const QString
     if (!editedText || editedText->trimmed().isEmpty())
         throw ServiceError(400, QStringLiteral("editedText: нужен текст — этот локальный сервис "
                                                "не распознаёт речь"));
+    TextLimits::check(QStringLiteral("editedText"), editedText, TextLimits::command);
     // The parser's own change and the new run are saved together.
     return m_store.change([&] {
         const ApplyResult result = m_assistant.apply(userId, *editedText, SourceKind::text);
-        Capture& capture = *m_store.capture(userId, id);
+        Capture capture = *m_store.capture(userId, id);
         const Instant now = m_store.stamp();
         ProcessingRun run{.id = Identifiers::recordId(),
                           .captureId = id,
-                          .attemptNo = runsOf(id).size() + 1,
+                          .attemptNo = m_store.runsOf(id).size() + 1,
                           .inputType = RunInput::editedText,
                           .intent = result.intent,
                           .model = QString::fromLatin1(modelName),
@@ -119,12 +109,16 @@ ReprocessResponse CaptureService::reprocess(const QString& userId, const QString
         for (const AssistantAction& action : result.actions)
             if (action.taskId && !run.resultingTaskId)
                 run.resultingTaskId = action.taskId;
-        if (capture.latestRunId)
-            if (ProcessingRun* previous = m_store.run(*capture.latestRunId))
+        if (capture.latestRunId) {
+            if (std::optional<ProcessingRun> previous = m_store.run(*capture.latestRunId)) {
                 previous->supersededById = run.id;
+                m_store.put(*previous);
+            }
+        }
         capture.latestRunId = run.id;
         capture.status = CaptureStatus::processed;
-        m_store.mutableState().runs.append(run);
+        m_store.put(capture);
+        m_store.put(run);
         return ReprocessResponse{.run = run, .result = result};
     });
 }

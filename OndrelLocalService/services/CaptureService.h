@@ -25,8 +25,6 @@ public:
     static QString noteTitle(qint64 durationMs);
 
 private:
-    QList<ProcessingRun> runsOf(const QString& captureId) const;
-
     ServiceStore& m_store;
     TaskService& m_tasks;
     Assistant& m_assistant;

@@ -18,10 +18,10 @@ public:
     Folder remove(const QString& userId, const QString& id, const QString& tasksAction,
                   const std::optional<QString>& moveTo);
 
-    // Adds a folder inside a running change; no checks.
-    Folder& insert(const QString& userId, const QString& name, bool isSystem = false);
+    // Stores a new folder inside a running change; no checks.
+    Folder insert(const QString& userId, const QString& name, bool isSystem = false);
     // A live folder whose name equals `name` ignoring case.
-    const Folder* findByName(const QString& userId, const QString& name) const;
+    std::optional<Folder> findByName(const QString& userId, const QString& name) const;
 
 private:
     ServiceStore& m_store;

@@ -1,21 +1,9 @@
 #include "OndrelLocalService/services/SyncService.h"
 
 #include "OndrelLocalService/services/ServiceError.h"
+#include "OndrelLocalService/services/TextLimits.h"
 
 namespace {
-template <class Record>
-QList<Record> changedSince(const QList<Record>& records, const QString& userId,
-                           const std::optional<Instant>& since) {
-    QList<Record> result;
-    for (const Record& record : records)
-        if (record.userId == userId && (!since || record.serverUpdatedAt > *since))
-            result.append(record);
-    std::stable_sort(result.begin(), result.end(), [](const Record& a, const Record& b) {
-        return a.serverUpdatedAt < b.serverUpdatedAt;
-    });
-    return result;
-}
-
 QList<Instant> parseTimes(const QList<SyncTaskInput>& inputs) {
     QList<Instant> times;
     for (qsizetype i = 0; i < inputs.size(); ++i) {
@@ -28,18 +16,26 @@ QList<Instant> parseTimes(const QList<SyncTaskInput>& inputs) {
     }
     return times;
 }
+
+void checkLengths(const QList<SyncTaskInput>& inputs) {
+    for (qsizetype i = 0; i < inputs.size(); ++i) {
+        const QString field = QStringLiteral("tasks[%1].").arg(i);
+        TextLimits::check(field + QStringLiteral("id"), inputs[i].id, TextLimits::identifier);
+        TextLimits::check(field + QStringLiteral("title"), inputs[i].title, TextLimits::title);
+    }
+}
 } // namespace
 
 SyncPullResponse SyncService::pull(const QString& userId, const std::optional<Instant>& since) {
-    const ServiceState& state = m_store.state();
-    return SyncPullResponse{.folders = changedSince(state.folders, userId, since),
-                            .tasks = changedSince(state.tasks, userId, since),
+    return SyncPullResponse{.folders = m_store.folders(userId, since),
+                            .tasks = m_store.tasks(userId, since),
                             .serverTime = m_store.serverTime()};
 }
 
 SyncPushResponse SyncService::push(const QString& userId, const SyncPushBody& body) {
     const QList<SyncTaskInput> inputs = body.tasks.value_or(QList<SyncTaskInput>{});
     const QList<Instant> times = parseTimes(inputs);
+    checkLengths(inputs);
     return m_store.change([&] {
         SyncPushResponse response;
         for (qsizetype i = 0; i < inputs.size(); ++i) {
@@ -64,25 +60,25 @@ SyncService::Outcome SyncService::apply(const QString& userId, const SyncTaskInp
     const bool folderKnown = [&] {
         if (!input.folderId)
             return true;
-        const Folder* folder = m_store.folder(userId, *input.folderId);
+        const std::optional<Folder> folder = m_store.folder(userId, *input.folderId);
         return folder && !folder->deleted;
     }();
-    TaskItem* task = m_store.task(userId, input.id);
+    std::optional<TaskItem> task = m_store.task(userId, input.id);
     if (!task) {
         // A task made offline: it needs a title, and its id must be free.
-        const bool idTaken = std::any_of(m_store.state().tasks.begin(), m_store.state().tasks.end(),
-                                         [&](const TaskItem& t) { return t.id == input.id; });
-        if (idTaken || input.deleted.value_or(false) || !folderKnown || !input.title ||
-            input.title->trimmed().isEmpty())
+        if (m_store.taskExists(input.id) || input.deleted.value_or(false) || !folderKnown ||
+            !input.title || input.title->trimmed().isEmpty())
             return Outcome::skipped;
-        TaskItem& created = m_tasks.insert(userId, TaskItem{.folderId = input.folderId,
-                                                            .title = input.title->trimmed(),
-                                                            .status = TaskStatus::todo,
-                                                            .source = SourceKind::manual});
-        created.id = input.id;
+        TaskItem draft{.id = input.id,
+                       .folderId = input.folderId,
+                       .title = input.title->trimmed(),
+                       .status = TaskStatus::todo,
+                       .source = SourceKind::manual};
         if (input.status)
-            m_tasks.setStatus(created, *input.status);
+            m_tasks.setStatus(draft, *input.status);
+        TaskItem created = m_tasks.insert(userId, draft);
         created.updatedAt = updatedAt;
+        m_store.put(created);
         return Outcome::applied;
     }
     const bool titleValid = !input.title || !input.title->trimmed().isEmpty();
@@ -98,5 +94,6 @@ SyncService::Outcome SyncService::apply(const QString& userId, const SyncTaskInp
         task->deleted = task->deleted || *input.deleted; // a tombstone is never revived
     task->updatedAt = updatedAt;
     task->serverUpdatedAt = m_store.stamp();
+    m_store.put(*task);
     return Outcome::applied;
 }

@@ -1,43 +1,34 @@
 #include "OndrelLocalService/services/TaskService.h"
 
 #include "OndrelLocalService/services/ServiceError.h"
+#include "OndrelLocalService/services/TextLimits.h"
 #include "OndrelLocalService/state/Identifiers.h"
-
-#include <utility>
 
 namespace {
 QString requireTitle(const QString& title) {
     const QString trimmed = title.trimmed();
     if (trimmed.isEmpty())
         throw ServiceError(400, QStringLiteral("title: название задачи не может быть пустым"));
+    TextLimits::check(QStringLiteral("title"), trimmed, TextLimits::title);
     return trimmed;
 }
 } // namespace
 
 QList<TaskItem> TaskService::list(const QString& userId, const std::optional<QString>& folderId,
                                   const std::optional<TaskStatus>& status) const {
-    QList<TaskItem> result;
-    for (const TaskItem& task : m_store.state().tasks) {
-        if (task.userId != userId || task.deleted)
-            continue;
-        if ((folderId && task.folderId != folderId) || (status && task.status != *status))
-            continue;
-        result.append(task);
-    }
-    std::stable_sort(result.begin(), result.end(), [](const TaskItem& a, const TaskItem& b) {
-        return a.createdAt < b.createdAt;
-    });
-    return result;
+    return m_store.liveTasks(userId, folderId, status);
 }
 
 void TaskService::checkFolder(const QString& userId, const QString& folderId) const {
-    const Folder* folder = std::as_const(m_store).folder(userId, folderId);
+    const std::optional<Folder> folder = m_store.folder(userId, folderId);
     if (!folder || folder->deleted)
         throw ServiceError(400, QStringLiteral("folderId: папка не найдена: %1").arg(folderId));
 }
 
 TaskItem TaskService::create(const QString& userId, const TaskCreateBody& body) {
     const QString title = requireTitle(body.title);
+    TextLimits::check(QStringLiteral("body"), body.body, TextLimits::description);
+    TextLimits::check(QStringLiteral("recurrence"), body.recurrence, TextLimits::recurrence);
     if (body.folderId)
         checkFolder(userId, *body.folderId);
     return m_store.change([&] {
@@ -55,26 +46,26 @@ TaskItem TaskService::create(const QString& userId, const TaskCreateBody& body) 
     });
 }
 
-TaskItem& TaskService::insert(const QString& userId, TaskItem draft) {
+TaskItem TaskService::insert(const QString& userId, TaskItem draft) {
     const Instant now = m_store.stamp();
-    draft.id = Identifiers::recordId();
+    if (draft.id.isEmpty())
+        draft.id = Identifiers::recordId();
     draft.userId = userId;
     draft.createdAt = draft.updatedAt = draft.serverUpdatedAt = now;
     if (draft.status == TaskStatus::done && !draft.completedAt)
         draft.completedAt = now;
-    QList<TaskItem>& tasks = m_store.mutableState().tasks;
-    tasks.append(std::move(draft));
-    return tasks.last();
+    m_store.put(draft);
+    return draft;
 }
 
-TaskItem& TaskService::live(const QString& userId, const QString& id) {
-    TaskItem* task = m_store.task(userId, id);
+TaskItem TaskService::live(const QString& userId, const QString& id) const {
+    std::optional<TaskItem> task = m_store.task(userId, id);
     if (!task || task->deleted)
         throw ServiceError(404, QStringLiteral("Задача не найдена: %1").arg(id));
-    return *task;
+    return std::move(*task);
 }
 
-void TaskService::setStatus(TaskItem& task, TaskStatus status) {
+void TaskService::setStatus(TaskItem& task, TaskStatus status) const {
     if (status == TaskStatus::done && task.status != TaskStatus::done)
         task.completedAt = m_store.now();
     else if (status != TaskStatus::done)
@@ -84,16 +75,18 @@ void TaskService::setStatus(TaskItem& task, TaskStatus status) {
 
 void TaskService::touch(TaskItem& task) {
     task.updatedAt = task.serverUpdatedAt = m_store.stamp();
+    m_store.put(task);
 }
 
 TaskItem TaskService::patch(const QString& userId, const QString& id, const TaskPatchBody& body) {
     live(userId, id);
     const std::optional<QString> title =
         body.title ? std::optional(requireTitle(*body.title)) : std::nullopt;
+    TextLimits::check(QStringLiteral("body"), body.body, TextLimits::description);
     if (body.folderId)
         checkFolder(userId, *body.folderId);
     return m_store.change([&] {
-        TaskItem& task = live(userId, id);
+        TaskItem task = live(userId, id);
         if (title)
             task.title = *title;
         if (body.status)
@@ -115,7 +108,7 @@ TaskItem TaskService::patch(const QString& userId, const QString& id, const Task
 
 TaskItem TaskService::complete(const QString& userId, const QString& id) {
     return m_store.change([&] {
-        TaskItem& task = live(userId, id);
+        TaskItem task = live(userId, id);
         if (task.status == TaskStatus::done)
             return task; // nothing changes, so nothing is stamped
         setStatus(task, TaskStatus::done);
@@ -126,7 +119,7 @@ TaskItem TaskService::complete(const QString& userId, const QString& id) {
 
 TaskItem TaskService::remove(const QString& userId, const QString& id) {
     return m_store.change([&] {
-        TaskItem& task = live(userId, id);
+        TaskItem task = live(userId, id);
         task.deleted = true;
         touch(task);
         return task;

@@ -21,12 +21,14 @@ public:
     TaskItem complete(const QString& userId, const QString& id);
     TaskItem remove(const QString& userId, const QString& id);
 
-    // Adds a task inside a running change; fills id, owner and times.
-    TaskItem& insert(const QString& userId, TaskItem draft);
+    // Stores a new task inside a running change; fills owner and times, and the id unless the
+    // draft has one.
+    TaskItem insert(const QString& userId, TaskItem draft);
     // A live task of the user, or 404.
-    TaskItem& live(const QString& userId, const QString& id);
+    TaskItem live(const QString& userId, const QString& id) const;
     // Sets the status, keeping completedAt in step with it; the caller stamps the change.
-    void setStatus(TaskItem& task, TaskStatus status);
+    void setStatus(TaskItem& task, TaskStatus status) const;
+    // Stamps the change and stores the task, inside a running change.
     void touch(TaskItem& task);
     // 400 unless `folderId` names a live folder of the user.
     void checkFolder(const QString& userId, const QString& folderId) const;

@@ -9,8 +9,8 @@
 
 #include <QList>
 
-// Everything the service knows; the data file holds exactly this. Deleted folders and tasks
-// stay as tombstones so that sync can report them.
+// The whole state as the JSON data file of earlier versions held it, imported once into the
+// database. Deleted folders and tasks are tombstones that sync reports.
 struct ServiceState {
     qint64 version = 1;
     QList<User> users;

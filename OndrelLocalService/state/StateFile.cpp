@@ -4,10 +4,7 @@
 #include "OndrelCore/json/ODJSON.h"
 #include "OndrelCore/json/RecordDescriptions.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 #include <boost/describe/class.hpp>
 
@@ -53,19 +50,4 @@ std::optional<ServiceState> StateFile::load() const {
                                      "it was left untouched")
                           .arg(m_path, error.codingPath(), error.description()));
     }
-}
-
-void StateFile::save(const ServiceState& state) const {
-    // A first run may name a file in a folder that does not exist yet.
-    const QDir folder = QFileInfo(m_path).absoluteDir();
-    if (!folder.exists() && !folder.mkpath(QStringLiteral(".")))
-        throw failure(QStringLiteral("cannot create the folder of the data file %1").arg(m_path));
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw failure(
-            QStringLiteral("cannot write the data file %1: %2").arg(m_path, file.errorString()));
-    const QByteArray bytes = encode(state);
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw failure(
-            QStringLiteral("cannot write the data file %1: %2").arg(m_path, file.errorString()));
 }

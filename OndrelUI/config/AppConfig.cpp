@@ -1,5 +1,6 @@
 #include "OndrelUI/config/AppConfig.h"
 
+#include "OndrelCore/client/ServiceAddress.h"
 #include "OndrelUI/config/Graphemes.h"
 
 #include <QtGlobal>
@@ -33,8 +34,8 @@ QString trimHorizontalSpace(const QString& text) {
 
 QString refusal(const QString& text, const QString& source, const QString& reason) {
     return QStringLiteral("Адрес сервиса «%1» (%2) не подходит: %3. Нужен абсолютный адрес "
-                          "http:// или https:// без косой черты в конце, например "
-                          "https://example.org")
+                          "https:// (http:// — только для этого компьютера) без косой черты в "
+                          "конце, например https://example.org")
         .arg(text, source, reason);
 }
 
@@ -60,6 +61,10 @@ ServiceURLResult parseServiceURL(const QString& text, const QString& source) {
         return refuse(QStringLiteral("схема должна быть http или https"));
     if (url.host().isEmpty())
         return refuse(QStringLiteral("нет имени хоста"));
+    if (!ServiceAddress::isSecure(url))
+        return refuse(QStringLiteral("http:// передал бы токены открытым текстом; он допустим "
+                                     "только для адресов этого компьютера (127.0.0.0/8, ::1, "
+                                     "localhost)"));
     if (url.hasQuery() || url.hasFragment())
         return refuse(QStringLiteral("адрес не может содержать «?» или «#»"));
     if (text.endsWith(u'/'))

@@ -17,7 +17,8 @@ extern int taskDescriptionPreviewLimit;
 QString builtInServiceURL();
 
 // The base URL to use: ONDREL_SERVICE_URL from the environment when set, the built-in one
-// otherwise. A value that is not an absolute http(s) URL without a trailing slash is refused.
+// otherwise. A value that is not an absolute URL without a trailing slash, https or (for this
+// machine only, see ServiceAddress) http, is refused.
 ServiceURLResult serviceURL();
 
 // Checks one candidate text; `source` names where it came from, for the error line.

@@ -5,6 +5,8 @@ import Ondrel.UI
 ApplicationWindow {
     // Handed in by the executable at start-up.
     required property AppGate gate
+    required property UpdateState updateState
+    required property AppUpdater updater
 
     visible: true
     width: 480

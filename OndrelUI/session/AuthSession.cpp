@@ -19,21 +19,21 @@ std::optional<QString> textEntry(const QVariantMap& record, const QString& key) 
 
 constexpr QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
 
-// The token file is created readable by its owner only before anything is written into it;
-// QSettings keeps an existing file's permissions when it rewrites it.
-void prepareOwnerOnlyFile(const QString& fileName) {
+// Makes the token file readable by its owner only before anything is written into it: a new
+// one is created so, an existing one (other settings may have made it) is restricted first.
+// QSettings keeps the file's permissions when it rewrites it. False when that cannot be done;
+// settings that are no file (a registry) count as private.
+bool makeOwnerOnly(const QString& fileName) {
     const QFileInfo info(fileName);
-    if (fileName.isEmpty() || info.exists() || !info.isAbsolute())
-        return;
-    QDir().mkpath(info.absolutePath());
-    QFile file(fileName);
-    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly))
-        file.close();
-}
-
-void restrictToOwner(const QString& fileName) {
-    if (QFileInfo::exists(fileName))
-        QFile::setPermissions(fileName, ownerOnly);
+    if (fileName.isEmpty() || !info.isAbsolute())
+        return true;
+    if (!info.exists()) {
+        QDir().mkpath(info.absolutePath());
+        QFile file(fileName);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly))
+            file.close();
+    }
+    return QFile::setPermissions(fileName, ownerOnly);
 }
 
 } // namespace
@@ -55,11 +55,12 @@ void AuthSession::set(const QString& access, const QString& refresh) {
     m_accessToken = access;
     m_refreshTokenValue = refresh;
 
-    prepareOwnerOnlyFile(m_settings->fileName());
-    m_settings->setValue(QLatin1String(storeKey),
-                         QVariantMap{{accessKey, access}, {refreshKey, refresh}});
-    m_settings->sync();
-    restrictToOwner(m_settings->fileName());
+    // Tokens that cannot be kept privately are kept for this run only.
+    if (makeOwnerOnly(m_settings->fileName())) {
+        m_settings->setValue(QLatin1String(storeKey),
+                             QVariantMap{{accessKey, access}, {refreshKey, refresh}});
+        m_settings->sync();
+    }
 
     if (changed)
         Q_EMIT accessTokenChanged();

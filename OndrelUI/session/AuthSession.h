@@ -23,8 +23,8 @@ class AuthSession : public QObject {
 public:
     static constexpr auto storeKey = "od.tokens";
 
-    // `settings` is not owned; it must outlive the session. Its file is kept readable by its
-    // owner only (0600) once tokens are written. The application passes the default
+    // `settings` is not owned; it must outlive the session. Its file is made readable by its
+    // owner only (0600) before tokens are written into it. The application passes the default
     // per-user settings, tests one on a temporary file.
     AuthSession(QUrl baseURL, std::shared_ptr<HTTPTransport> transport, QSettings* settings,
                 QObject* parent = nullptr);

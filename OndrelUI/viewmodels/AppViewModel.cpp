@@ -71,7 +71,8 @@ void AppViewModel::setSelectedFolderId(std::optional<QString> id) {
     Q_EMIT selectedFolderIdChanged();
 }
 
-void AppViewModel::setTasks(QList<TaskItem> tasks) {
+void AppViewModel::setTasks(QList<TaskItem> tasks, std::optional<QString> folderId) {
+    m_listedFolderId = std::move(folderId);
     if (m_taskModel->setTasks(std::move(tasks)))
         Q_EMIT tasksChanged();
 }
@@ -82,24 +83,21 @@ void AppViewModel::replaceTaskWithId(const QString& id, TaskItem task) {
         Q_EMIT tasksChanged();
 }
 
-// Puts back the tasks removed at `removed` (ascending positions in `saved`). When nothing else
-// changed meanwhile that is a few row insertions; otherwise the saved list replaces the current.
-void AppViewModel::restoreTasks(const QList<TaskItem>& saved, const QList<qsizetype>& removed) {
-    const QList<TaskItem>& current = tasks();
-    bool untouched = current.size() + removed.size() == saved.size();
-    for (qsizetype i = 0, skipped = 0; untouched && i < saved.size(); ++i) {
-        if (skipped < removed.size() && removed[skipped] == i)
-            ++skipped;
-        else
-            untouched = current[i - skipped] == saved[i];
-    }
-    if (!untouched) {
-        setTasks(saved);
+// Puts removed tasks back at their old positions (ascending), leaving whatever else changed
+// meanwhile alone. Only into the list they came from: once another folder's tasks are shown
+// there is no place for them, and a reload that lists a task again has put it back already.
+void AppViewModel::restoreTasks(const QList<std::pair<qsizetype, TaskItem>>& removed,
+                                const std::optional<QString>& folderId) {
+    if (folderId != m_listedFolderId)
         return;
+    bool restored = false;
+    for (const auto& [position, task] : removed) {
+        if (m_taskModel->indexOfTask(task.id) >= 0)
+            continue;
+        m_taskModel->insertTask(std::min(position, tasks().size()), task);
+        restored = true;
     }
-    for (qsizetype position : removed)
-        m_taskModel->insertTask(position, saved[position]);
-    if (!removed.isEmpty())
+    if (restored)
         Q_EMIT tasksChanged();
 }
 
@@ -155,8 +153,14 @@ QCoro::Task<void> AppViewModel::loadFolders() {
         co_return;
     }
     setFolders(std::move(*outcome.value));
-    if (!m_selectedFolderId && !folders().isEmpty())
-        setSelectedFolderId(folders().first().id);
+    // A selection stays only while its folder is listed (it may have been deleted elsewhere);
+    // otherwise the first folder is selected, as on the first load.
+    const QList<Folder>& list = folders();
+    const bool listed = std::any_of(list.begin(), list.end(), [&](const Folder& folder) {
+        return folder.id == m_selectedFolderId;
+    });
+    if (!listed)
+        setSelectedFolderId(list.isEmpty() ? std::nullopt : std::optional(list.first().id));
 }
 
 QCoro::Task<void> AppViewModel::loadTasks() {
@@ -172,7 +176,7 @@ QCoro::Task<void> AppViewModel::loadTasks() {
         fail(outcome.error, QStringLiteral("загрузить задачи"));
         co_return;
     }
-    setTasks(sortTasks(*outcome.value, m_sort));
+    setTasks(sortTasks(*outcome.value, m_sort), folderId);
 }
 
 // Folders, then the selected folder's tasks: the first load and the reload after a capture.
@@ -242,11 +246,11 @@ QCoro::Task<void> AppViewModel::toggleDone(TaskItem task) {
 
 QCoro::Task<void> AppViewModel::deleteTask(TaskItem task) {
     QPointer<AppViewModel> self(this);
-    const QList<TaskItem> saved = tasks();
-    QList<qsizetype> removed;
-    for (qsizetype i = saved.size() - 1; i >= 0; --i) {
-        if (saved[i].id == task.id) {
-            removed.prepend(i);
+    const std::optional<QString> folderId = m_listedFolderId;
+    QList<std::pair<qsizetype, TaskItem>> removed;
+    for (qsizetype i = tasks().size() - 1; i >= 0; --i) {
+        if (tasks()[i].id == task.id) {
+            removed.prepend({i, tasks()[i]});
             m_taskModel->removeTask(i);
         }
     }
@@ -258,7 +262,7 @@ QCoro::Task<void> AppViewModel::deleteTask(TaskItem task) {
     auto outcome = co_await calling;
     if (!self || !outcome.error)
         co_return;
-    restoreTasks(saved, removed);
+    restoreTasks(removed, folderId);
     fail(outcome.error, QStringLiteral("удалить задачу"));
 }
 
@@ -306,8 +310,14 @@ QCoro::Task<void> AppViewModel::createFolder(QString name) {
         fail(outcome.error, QStringLiteral("создать папку"));
         co_return;
     }
+    const std::optional<QString> selected = m_selectedFolderId;
     auto reloadingFolders = loadFolders();
     co_await reloadingFolders;
+    // The reload moves the selection off a folder deleted elsewhere: show the new one's tasks.
+    if (!self || m_selectedFolderId == selected)
+        co_return;
+    auto reloadingTasks = loadTasks();
+    co_await reloadingTasks;
 }
 
 QCoro::Task<void> AppViewModel::deleteFolder(Folder folder, std::optional<QString> moveTasksTo,

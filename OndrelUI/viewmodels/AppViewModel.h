@@ -20,6 +20,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <utility>
 
 class AuthSession;
 
@@ -129,9 +130,10 @@ private:
 
     void setFolders(QList<Folder> folders);
     void setSelectedFolderId(std::optional<QString> id);
-    void setTasks(QList<TaskItem> tasks);
+    void setTasks(QList<TaskItem> tasks, std::optional<QString> folderId);
     void replaceTaskWithId(const QString& id, TaskItem task);
-    void restoreTasks(const QList<TaskItem>& saved, const QList<qsizetype>& removed);
+    void restoreTasks(const QList<std::pair<qsizetype, TaskItem>>& removed,
+                      const std::optional<QString>& folderId);
     void setAssistantAnswer(std::optional<QString> answer);
     void setErrorText(std::optional<QString> text);
     void setBusy(bool busy);
@@ -145,6 +147,9 @@ private:
     FolderListModel* m_folderModel;
     TaskListModel* m_taskModel;
     std::optional<QString> m_selectedFolderId;
+    // The folder filter of the load whose tasks are listed (absent: every folder's). It trails
+    // the selection while a newly selected folder's tasks are loading.
+    std::optional<QString> m_listedFolderId;
     TaskSort m_sort = TaskSort::createdDesc;
     std::optional<QString> m_assistantAnswer;
     std::optional<QString> m_errorText;

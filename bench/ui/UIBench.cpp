@@ -48,7 +48,7 @@ struct Screen {
     std::shared_ptr<FakeTransport> transport = std::make_shared<FakeTransport>();
     QTemporaryDir directory;
     QSettings settings{directory.filePath(QStringLiteral("tokens.ini")), QSettings::IniFormat};
-    AuthSession session{QUrl(QStringLiteral("http://service.test")), transport, &settings};
+    AuthSession session{QUrl(QStringLiteral("https://service.test")), transport, &settings};
     AppViewModel vm{&session};
 };
 

@@ -1,8 +1,10 @@
+#include "support/FileMode.h"
 #include "support/QtPrinters.h"
 
 #include "HttpCall.h"
 
 #include <QFile>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -26,8 +28,11 @@ protected:
         const QRegularExpressionMatch match = line.match(QString::fromUtf8(process.readLine()));
         return match.hasMatch() ? quint16(match.captured(1).toUInt()) : 0;
     }
+    QUrl url(quint16 port, const char* path) const {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(QLatin1String(path)));
+    }
     QTemporaryDir dir;
-    QString data = dir.filePath(QStringLiteral("state.json"));
+    QString data = dir.filePath(QStringLiteral("state.sqlite"));
     QProcess process;
     QNetworkAccessManager network;
 };
@@ -36,15 +41,47 @@ TEST_F(ServiceProcess, PrintsItsAddressServesAndStopsCleanlyOnSigterm) {
     start({QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--data"), data});
     const quint16 port = listeningPort();
     ASSERT_NE(port, 0);
-    const QUrl signIn(QStringLiteral("http://127.0.0.1:%1/auth/yandex").arg(port));
-    EXPECT_EQ(httpCall(network, signIn, "POST", R"({"accessToken":"t"})").status, 200);
+    EXPECT_EQ(httpCall(network, url(port, "/auth/yandex"), "POST", R"({"accessToken":"t"})").status,
+              200);
     process.terminate();
     ASSERT_TRUE(process.waitForFinished(10'000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 0);
-    QFile file(data);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.readAll().contains("\"Входящие\""));
+    EXPECT_EQ(fileMode(data), 0600);
+}
+
+// An answered change is on disk: killed at once and started again, the service has it.
+TEST_F(ServiceProcess, AnAnsweredChangeSurvivesKillAndRestart) {
+    const QStringList arguments{QStringLiteral("--port"), QStringLiteral("0"),
+                                QStringLiteral("--data"), data};
+    start(arguments);
+    quint16 port = listeningPort();
+    ASSERT_NE(port, 0);
+    const HttpAnswer signedIn =
+        httpCall(network, url(port, "/auth/yandex"), "POST", R"({"accessToken":"t"})");
+    const QByteArray bearer =
+        "Bearer " + QJsonDocument::fromJson(signedIn.body)["accessToken"].toString().toLatin1();
+    const HttpAnswer created =
+        httpCall(network, url(port, "/tasks"), "POST", R"({"title":"до"})", bearer);
+    ASSERT_EQ(created.status, 201);
+    const QString id = QJsonDocument::fromJson(created.body)["id"].toString();
+    const QByteArray path = "/tasks/" + id.toLatin1();
+    ASSERT_EQ(
+        httpCall(network, url(port, path.constData()), "PATCH", R"({"title":"после"})", bearer)
+            .status,
+        200);
+    process.kill();
+    ASSERT_TRUE(process.waitForFinished(10'000));
+
+    start(arguments);
+    port = listeningPort();
+    ASSERT_NE(port, 0);
+    const HttpAnswer listed = httpCall(network, url(port, "/tasks"), "GET", {}, bearer);
+    EXPECT_EQ(listed.status, 200);
+    EXPECT_TRUE(listed.text().contains(QStringLiteral(R"("title":"после")")))
+        << listed.body.constData();
+    process.terminate();
+    process.waitForFinished(10'000);
 }
 
 // Each refusal exits with 1 and says why; a corrupt data file is named.

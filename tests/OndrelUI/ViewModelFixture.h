@@ -56,7 +56,7 @@ protected:
     std::shared_ptr<Transport> transport = std::make_shared<Transport>();
     QTemporaryDir directory;
     QSettings settings{directory.filePath(QStringLiteral("tokens.ini")), QSettings::IniFormat};
-    AuthSession session{QUrl(QStringLiteral("http://service.test")), transport, &settings};
+    AuthSession session{QUrl(QStringLiteral("https://service.test")), transport, &settings};
 
 private:
     qsizetype m_seen = 0;

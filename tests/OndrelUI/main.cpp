@@ -1,4 +1,5 @@
 #include <QGuiApplication>
+#include <QQuickStyle>
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    // The screens are drawn with the Basic style, whatever the desktop prefers.
+    QQuickStyle::setStyle(QStringLiteral("Basic"));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -4,6 +4,7 @@
 
 #include "OndrelCore/client/APIClient.h"
 #include "OndrelCore/client/APIError.h"
+#include "OndrelCore/client/RequestRefusal.h"
 #include "OndrelCore/json/DecodingError.h"
 #include "OndrelCore/json/ODJSON.h"
 
@@ -25,6 +26,11 @@ template <class T>
 QCoro::Task<void> expectDecoded(QCoro::Task<T> task, QByteArray answer) {
     const T value = co_await std::move(task);
     EXPECT_TRUE(value == ODJSON::decoder().decode<T>(answer));
+}
+
+template <class T>
+QCoro::Task<void> discard(QCoro::Task<T> task) {
+    co_await std::move(task);
 }
 
 template <class Start>
@@ -211,8 +217,8 @@ TEST(APIClient, StatusesMapToErrors) {
     }
 }
 
-// Ids are one path segment and query values arrive intact, whatever they hold; what cannot be
-// one segment, or a base URL that does not make a URL, sends nothing.
+// Ids are one path segment and query values arrive intact, whatever they hold, empty ones as
+// "name=".
 TEST(APIClient, IdsAndQueryValuesAreEncoded) {
     const struct {
         Call call;
@@ -229,6 +235,11 @@ TEST(APIClient, IdsAndQueryValuesAreEncoded) {
          "/v1/tasks?folderId=a%2Bb%26c%3Dd%23e%20f/%D0%B6:@?%3B"},
         {op([](auto& c) { return c.deleteFolder("f", "move", "x&tasks=delete"); }), folderJSON,
          "/v1/folders/f?tasks=move&to=x%26tasks%3Ddelete"},
+        {op([](auto& c) { return c.listTasks(QString()); }), "[]", "/v1/tasks?folderId="},
+        {op([](auto& c) { return c.deleteFolder("f", QString(), QString()); }), folderJSON,
+         "/v1/folders/f?tasks="},
+        {op([](auto& c) { return c.deleteFolder("f", "move", QString()); }), folderJSON,
+         "/v1/folders/f?tasks=move&to="},
     };
     for (const auto& row : cases) {
         auto transport = std::make_shared<FakeTransport>();
@@ -238,26 +249,41 @@ TEST(APIClient, IdsAndQueryValuesAreEncoded) {
     }
 }
 
-TEST(APIClient, UnformableRequestsSendNothing) {
-    const std::function<QCoro::Task<TaskItem>(const APIClient&)> cases[] = {
-        [](const APIClient& c) { return c.deleteTask(""); },
-        [](const APIClient& c) { return c.deleteTask("."); },
-        [](const APIClient& c) { return c.patchTask("..", {}); },
+// What cannot be one path segment, a token that would break its header line, and a base URL
+// that does not make a URL or would carry the tokens in clear text: refused, nothing sent.
+TEST(APIClient, RefusedRequestsSendNothing) {
+    using Reason = RequestRefusal::Reason;
+    const auto base = [](const char* text) { return QUrl(QString::fromLatin1(text)); };
+    const QUrl good = base("https://api.example.test/v1");
+    const auto me = [](const APIClient& c) { return discard(c.me()); };
+    const struct {
+        QUrl baseURL;
+        QString token;
+        std::function<QCoro::Task<void>(const APIClient&)> call;
+        Reason reason;
+    } cases[] = {
+        {good, "tok", [](auto& c) { return discard(c.deleteTask("")); }, Reason::unusableId},
+        {good, "tok", [](auto& c) { return discard(c.deleteTask(".")); }, Reason::unusableId},
+        {good, "tok", [](auto& c) { return discard(c.patchTask("..", {})); }, Reason::unusableId},
+        {good, "tok\r\nX-Evil: 1", me, Reason::unsafeToken},
+        {base(""), "tok", me, Reason::unusableURL},
+        {base("not a url"), "tok", me, Reason::unusableURL},
+        {base("http://exa mple/"), "tok", me, Reason::unusableURL},
+        {base("/relative"), "tok", me, Reason::unusableURL},
+        {base("http://api.example.test"), "tok", me, Reason::insecureAddress},
+        {base("ftp://127.0.0.1"), "tok", me, Reason::insecureAddress},
     };
-    for (const auto& call : cases) {
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.baseURL.toString().toStdString() + " " + std::to_string(int(row.reason)));
         auto transport = std::make_shared<FakeTransport>();
-        EXPECT_THROW(awaitTask(call(client(transport))), APIError);
+        try {
+            awaitTask(row.call(APIClient(row.baseURL, transport, row.token)));
+            ADD_FAILURE() << "not refused";
+        } catch (const RequestRefusal& refusal) {
+            EXPECT_EQ(refusal.reason(), row.reason);
+        }
         EXPECT_TRUE(transport->requests().isEmpty());
     }
-    for (const char* base : {"", "not a url", "http://exa mple/", "/relative"}) {
-        auto transport = std::make_shared<FakeTransport>();
-        APIClient bad(QUrl(QString::fromLatin1(base)), transport, "tok");
-        EXPECT_THROW(awaitTask(bad.me()), APIError) << base;
-        EXPECT_TRUE(transport->requests().isEmpty()) << base;
-    }
-    auto transport = std::make_shared<FakeTransport>();
-    EXPECT_THROW(awaitTask(client(transport, "tok\r\nX-Evil: 1").me()), APIError);
-    EXPECT_TRUE(transport->requests().isEmpty());
 }
 
 // Malformed answers fail with the decoder's error. Big ones are decoded off the GUI thread, whose

@@ -116,6 +116,10 @@ TEST(DecodingFailures, KindPathAndDescription) {
              taskWith("reminderLead", 0)
                  .replace("\"reminderLead\":0", "\"reminderLead\":9223372036854775808")),
          Kind::dataCorrupted, "reminderLead", ""},
+        {"double overflow",
+         decoding<TaskItem>(
+             taskWith("confidence", 0).replace("\"confidence\":0", "\"confidence\":-1e400")),
+         Kind::dataCorrupted, "confidence", "-1e400"},
         {"list where object", decoding<TaskItem>("[]"), Kind::typeMismatch, "", "объект"},
         {"object where list", decoding<QList<TaskItem>>("{}"), Kind::typeMismatch, "", "массив"},
         {"empty body", decoding<QList<Folder>>(""), Kind::dataCorrupted, "", "JSON"},

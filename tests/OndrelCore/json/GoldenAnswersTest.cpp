@@ -83,6 +83,19 @@ TEST(GoldenAnswers, TaskListKeepsEveryField) {
     EXPECT_NE(absentChecklist, sparse);
 }
 
+// A double comes back out exactly as it came in, however many digits it has.
+TEST(GoldenAnswers, DoublesKeepEveryDigit) {
+    for (const QByteArray number : {"0.9032689664283783", "0.9999999999999999", "0.87", "5e-324",
+                                    "1.7976931348623157e+308", "1e+22", "1"}) {
+        const QByteArray answer = R"({"intent":"QUERY","transcript":"","confidence":)" + number +
+                                  R"(,"status":"SUCCESS","answer":"","actions":[],)"
+                                  R"("needsClarification":false,"tasks":[],"queryResults":[]})";
+        const QByteArray encoded =
+            ODJSON::encoder().encode(ODJSON::decoder().decode<ApplyResult>(answer));
+        EXPECT_EQ(encoded.toStdString(), answer.toStdString());
+    }
+}
+
 TEST(GoldenAnswers, SyncAnswers) {
     const auto pull = decodeAndRoundTrip<SyncPullResponse>("sync_pull.json");
     ASSERT_EQ(pull.folders.size(), 2);

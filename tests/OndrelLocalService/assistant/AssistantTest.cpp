@@ -119,7 +119,7 @@ TEST_F(AssistantTest, DeletesReschedulesAndRaisesExistingTasks) {
 TEST_F(AssistantTest, AsksInsteadOfGuessingBetweenTasksOrWithoutOne) {
     say("позвонить Ивану");
     say("позвонить Ивану");
-    const auto before = store.state().tasks;
+    const QList<TaskItem> before = store.tasks(user);
     for (const char* text : {"удали позвонить ивану", "удали несуществующую задачу",
                              "перенеси звонок", "что-то непонятное?", "создай папку"}) {
         const ApplyResult result = say(text);
@@ -127,7 +127,7 @@ TEST_F(AssistantTest, AsksInsteadOfGuessingBetweenTasksOrWithoutOne) {
         EXPECT_FALSE(result.answer.isEmpty()) << text;
         EXPECT_TRUE(result.actions.isEmpty()) << text;
     }
-    EXPECT_EQ(store.state().tasks, before);
+    EXPECT_EQ(store.tasks(user), before);
 }
 
 TEST_F(AssistantTest, AnswersQuestionsAboutADayAndAFolder) {

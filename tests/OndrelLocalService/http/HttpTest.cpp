@@ -44,7 +44,6 @@ TEST_F(HttpTest, UnknownPathsAre404AndWrongMethods405WithAllow) {
         {"PUT", "/folders", 405, "GET, POST"},
         {"GET", "/tasks/x/complete", 405, "POST"},
         {"POST", "/tasks/x", 405, "PATCH, DELETE"},
-        {"HEAD", "/auth/me", 405, "GET"},
         {"GET", "/nothing", 404, ""},
         {"GET", "/tasks/", 404, ""},
         {"GET", "/tasks//complete", 404, ""},
@@ -97,6 +96,14 @@ TEST_F(HttpTest, MalformedBodiesAre400NamingTheProblem) {
         {"/captures", R"({"audioBase64":"aGVsbG8="})", "AAC"},
         {"/captures", "[1,2,3]", ""},
         {"/tasks", QByteArray(200, '[') + QByteArray(200, ']'), ""},
+        {"/tasks", R"({"title":")" + QByteArray(1001, 'x') + R"("})", "title"},
+        {"/tasks", R"({"title":"x","body":")" + QByteArray(100'001, 'x') + R"("})", "body"},
+        {"/folders", R"({"name":")" + QByteArray(1001, 'x') + R"("})", "name"},
+        {"/sync",
+         R"({"tasks":[{"id":"a","title":")" + QByteArray(1001, 'x') +
+             R"(","updatedAt":"2024-01-01T00:00:00Z"}]})",
+         "tasks[0].title"},
+        {"/assistant", R"({"text":")" + QByteArray(1001, 'x') + R"("})", "text"},
     };
     for (const Case& c : cases) {
         const HttpAnswer answer = call("POST", QString::fromLatin1(c.path), c.body);

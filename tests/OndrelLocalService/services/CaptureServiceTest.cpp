@@ -6,6 +6,10 @@
 #include "OndrelLocalService/services/ServiceError.h"
 #include "OndrelLocalService/state/DemoSeed.h"
 
+#include <QFile>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QUrl>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
@@ -47,6 +51,27 @@ TEST(AudioProbe, RefusesWhatIsNotAacAudio) {
     };
     for (const auto& [name, bytes] : samples)
         EXPECT_FALSE(AudioProbe::aac(bytes).has_value()) << name;
+}
+
+// A playlist names what to fetch; the probe must not fetch it, from the network or from a file.
+TEST(AudioProbe, OpensNothingAnUploadNames) {
+    QTcpServer listener;
+    ASSERT_TRUE(listener.listen(QHostAddress::LocalHost));
+    QTemporaryDir dir;
+    const QString local = dir.filePath(QStringLiteral("real.m4a"));
+    QFile file(local);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(AacSynth::sineM4a(1.0));
+    file.close();
+    for (const QString& entry :
+         {QStringLiteral("http://127.0.0.1:%1/segment.aac").arg(listener.serverPort()),
+          QUrl::fromLocalFile(local).toString()}) {
+        const QByteArray playlist = "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:10\n"
+                                    "#EXT-X-MEDIA-SEQUENCE:0\n#EXTINF:10.0,\n" +
+                                    entry.toUtf8() + "\n#EXT-X-ENDLIST\n";
+        EXPECT_FALSE(AudioProbe::aac(playlist).has_value()) << entry.toStdString();
+    }
+    EXPECT_FALSE(listener.waitForNewConnection(0)); // nobody knocked
 }
 
 TEST(CaptureService, NoteTitlesShowMinutesAndSeconds) {
@@ -110,7 +135,7 @@ TEST_F(CaptureServiceTest, RefusesBadBase64AndNonAudioWithoutStoringAnything) {
             EXPECT_EQ(error.status(), 400) << name;
         }
     }
-    EXPECT_TRUE(store.state().captures.isEmpty());
+    EXPECT_TRUE(captures.list(user).isEmpty());
     EXPECT_TRUE(tasks.list(user, std::nullopt, std::nullopt).isEmpty());
 }
 

@@ -52,9 +52,9 @@ TEST_F(SyncServiceTest, PushCreatesOfflineTasksAndSkipsWhatItCannotApply) {
                                 .folderId = QStringLiteral("nope"),
                                 .updatedAt = text(frozen)}}});
     EXPECT_EQ(response.appliedTaskIds, QStringList{QStringLiteral("offline-1")});
-    ASSERT_NE(store.task(user, QStringLiteral("offline-1")), nullptr);
-    EXPECT_EQ(store.task(user, QStringLiteral("no-title")), nullptr);
-    EXPECT_EQ(store.task(user, QStringLiteral("bad-folder")), nullptr);
+    EXPECT_TRUE(store.task(user, QStringLiteral("offline-1")));
+    EXPECT_FALSE(store.task(user, QStringLiteral("no-title")));
+    EXPECT_FALSE(store.task(user, QStringLiteral("bad-folder")));
 }
 
 TEST_F(SyncServiceTest, ABadTimeRejectsThePushWithoutApplyingAnyOfIt) {

@@ -1,7 +1,9 @@
 #include "OndrelLocalService/state/ServiceStore.h"
 #include "OndrelLocalService/services/AuthService.h"
 #include "OndrelLocalService/services/FolderService.h"
-#include "OndrelLocalService/services/ServiceError.h"
+#include "OndrelLocalService/state/ServiceState.h"
+#include "OndrelLocalService/state/StateFile.h"
+#include "support/FileMode.h"
 #include "support/QtPrinters.h"
 
 #include <QDir>
@@ -15,6 +17,7 @@
 namespace {
 
 const Instant frozen = Instant::fromMSecsSinceEpoch(1'780'000'000'000);
+const QString demo = QString::fromLatin1(AuthService::demoUserId);
 
 // Stamps are whole milliseconds (they survive the wire unchanged) and strictly increase even
 // within one millisecond, so a change right after a pull is still after its cursor.
@@ -32,69 +35,126 @@ TEST(ServiceStore, StampsAreWholeMillisecondsAndStrictlyIncreasing) {
     EXPECT_LT(cursor, third);
 }
 
+// A failure anywhere in a change undoes all of it, its stamps included.
+TEST(ServiceStore, AFailedChangeLeavesNothingBehind) {
+    ServiceStore store(std::nullopt, [] { return frozen; });
+    const Instant before = store.serverTime();
+    EXPECT_THROW(store.change([&] {
+        FolderService(store).insert(demo, QStringLiteral("Дача"));
+        throw std::runtime_error("midway");
+    }),
+                 std::runtime_error);
+    EXPECT_TRUE(store.folders(demo).isEmpty());
+    EXPECT_EQ(store.serverTime(), before);
+}
+
+// Each sign-in ends the oldest one beyond the sessions kept; the newest stay valid.
+TEST(ServiceStore, SupersededSessionsArePruned) {
+    ServiceStore store;
+    AuthService auth(store, {.seed = false});
+    const AuthResponse first = auth.signInDemo();
+    AuthResponse last;
+    for (qsizetype i = 0; i < AuthService::sessionsKept; ++i)
+        last = auth.signInDemo();
+    EXPECT_FALSE(
+        store.tokenOwner(ServiceStore::TokenKind::refresh, first.refreshToken, store.now()));
+    EXPECT_FALSE(store.tokenOwner(ServiceStore::TokenKind::access, first.accessToken, store.now()));
+    EXPECT_EQ(auth.authenticate(last.accessToken), demo);
+    EXPECT_NO_THROW(auth.refresh(last.refreshToken));
+}
+
 class DataFile : public testing::Test {
 protected:
-    QString path() const { return dir.filePath(QStringLiteral("state.json")); }
+    QString path(const char* name = "state.sqlite") const {
+        return dir.filePath(QString::fromLatin1(name));
+    }
+    static QByteArray contents(const QString& file) {
+        QFile opened(file);
+        return opened.open(QIODevice::ReadOnly) ? opened.readAll() : QByteArray();
+    }
+    static void write(const QString& file, const QByteArray& bytes) {
+        QFile opened(file);
+        ASSERT_TRUE(opened.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        opened.write(bytes);
+    }
     QTemporaryDir dir;
 };
 
-TEST_F(DataFile, RestartKeepsEverything) {
-    ServiceState saved;
+// The database and its WAL are readable by their owner only from the start; its folder is
+// created; everything, sessions included, survives a restart.
+TEST_F(DataFile, OwnerOnlyFromTheStartAndKeptAcrossRestarts) {
+    const QString nested = dir.filePath(QStringLiteral("a/b/state.sqlite"));
+    AuthResponse signedIn;
+    QList<Folder> folders;
     {
-        ServiceStore store{StateFile(path())};
+        ServiceStore store{nested};
         AuthService auth(store, {});
-        auth.signInDemo();
-        FolderService(store).create(QString::fromLatin1(AuthService::demoUserId),
-                                    FolderCreateBody{.name = QStringLiteral("Дача")});
-        saved = store.state();
+        signedIn = auth.signInDemo();
+        FolderService(store).create(demo, FolderCreateBody{.name = QStringLiteral("Дача")});
+        folders = store.folders(demo);
+        for (const QString& file : {nested, nested + QStringLiteral("-wal")})
+            EXPECT_EQ(fileMode(file), 0600) << file.toStdString();
+        EXPECT_THROW(ServiceStore{nested}, std::runtime_error); // one service per file
     }
-    ServiceStore reopened{StateFile(path())};
-    EXPECT_EQ(reopened.state(), saved);
-    EXPECT_GE(reopened.state().folders.size(), 2);
-    EXPECT_EQ(reopened.state().accessTokens.size(), 1); // sessions survive a restart too
+    ServiceStore reopened{nested};
+    EXPECT_EQ(reopened.folders(demo), folders);
+    EXPECT_GE(folders.size(), 2);
+    EXPECT_EQ(AuthService(reopened, {}).authenticate(signedIn.accessToken), demo);
+    EXPECT_FALSE(contents(nested).contains(signedIn.accessToken.toLatin1())); // kept hashed
 }
 
-TEST_F(DataFile, ANewFileIsCreatedAtStartWithItsFolders) {
-    const QString nested = dir.filePath(QStringLiteral("a/b/state.json"));
-    ServiceStore store{StateFile(nested)};
-    EXPECT_TRUE(QFile::exists(nested));
-}
-
-TEST_F(DataFile, ACorruptFileIsAnErrorAndIsLeftAlone) {
-    const QList<QByteArray> corrupt{"{\"version\":1,\"users\":[", "[]", "{\"version\":2}",
-                                    "{\"version\":1,\"users\":[],\"folders\":[{\"id\":1}]}"};
-    for (const QByteArray& bytes : corrupt) {
-        QFile file(path());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-        file.close();
-        EXPECT_THROW(ServiceStore{StateFile(path())}, std::runtime_error) << bytes.constData();
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        EXPECT_EQ(file.readAll(), bytes);
+// The JSON data file of earlier versions beside a new database is taken over once and left as
+// it was; a broken one stops the start and leaves no database behind.
+TEST_F(DataFile, ImportsTheEarlierJsonFileOnceAndKeepsIt) {
+    ServiceState earlier;
+    {
+        ServiceStore old(std::nullopt, [] { return frozen; });
+        AuthService auth(old, {});
+        const AuthResponse session = auth.signInDemo();
+        earlier.users = {*old.user(demo)};
+        earlier.folders = old.folders(demo);
+        earlier.tasks = old.tasks(demo);
+        earlier.accessTokens = {{session.accessToken, demo, session.accessExpiresAt}};
+        earlier.lastStamp = old.serverTime();
     }
-}
-
-TEST_F(DataFile, AnUnreadableFileIsAnError) {
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("state.json"))); // a directory, not a file
-    EXPECT_THROW(ServiceStore{StateFile(path())}, std::runtime_error);
-}
-
-TEST_F(DataFile, AChangeThatCannotBeSavedIsUndone) {
-    const QString nested = dir.filePath(QStringLiteral("gone/state.json"));
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("gone")));
-    ServiceStore store{StateFile(nested)};
-    ASSERT_TRUE(QDir(dir.filePath(QStringLiteral("gone"))).removeRecursively());
-    QFile blocker(dir.filePath(QStringLiteral("gone"))); // a file where the folder was
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    const ServiceState before = store.state();
-    try {
-        AuthService(store, {}).signInDemo();
-        FAIL() << "the failed save was reported as success";
-    } catch (const ServiceError& error) {
-        EXPECT_EQ(error.status(), 500);
+    const QByteArray json = StateFile::encode(earlier);
+    write(path("state.json"), json);
+    {
+        ServiceStore store{path(), [] { return frozen; }};
+        EXPECT_EQ(store.folders(demo), earlier.folders);
+        EXPECT_EQ(store.tasks(demo), earlier.tasks);
+        EXPECT_EQ(store.tokenOwner(ServiceStore::TokenKind::access,
+                                   earlier.accessTokens.first().token, frozen),
+                  demo);
+        EXPECT_GT(store.stamp(), earlier.lastStamp);
+        store.change([&] { FolderService(store).insert(demo, QStringLiteral("после")); });
     }
-    EXPECT_EQ(store.state(), before);
+    EXPECT_EQ(contents(path("state.json")), json);
+    ServiceStore again{path()};
+    EXPECT_EQ(again.folders(demo).size(), earlier.folders.size() + 1); // not imported twice
+
+    write(path("broken.json"), "{\"version\":1,\"users\":[");
+    EXPECT_THROW(ServiceStore{path("broken.sqlite")}, std::runtime_error);
+    EXPECT_FALSE(QFile::exists(path("broken.sqlite")));
+    EXPECT_EQ(contents(path("broken.json")), "{\"version\":1,\"users\":[");
+}
+
+TEST_F(DataFile, AFileThatIsNotItsDatabaseIsAnErrorAndIsLeftAlone) {
+    const QList<QByteArray> foreign{"{\"version\":1,\"users\":[]}", "not a database at all",
+                                    QByteArray("SQLite format 3\0", 16) + QByteArray(84, 'x')};
+    for (const QByteArray& bytes : foreign) {
+        write(path(), bytes);
+        try {
+            ServiceStore store{path()};
+            ADD_FAILURE() << "opened " << bytes.left(20).constData();
+        } catch (const std::runtime_error& error) {
+            EXPECT_TRUE(QString::fromUtf8(error.what()).contains(path())) << error.what();
+        }
+        EXPECT_EQ(contents(path()), bytes);
+    }
+    ASSERT_TRUE(QFile::remove(path()));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("state.sqlite"))); // a folder
+    EXPECT_THROW(ServiceStore{path()}, std::runtime_error);
 }
 
 } // namespace

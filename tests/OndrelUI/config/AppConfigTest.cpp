@@ -51,10 +51,20 @@ TEST(AppConfig, Description_preview_flattens_trims_and_cuts_by_characters) {
             << c.text.value_or("(none)").toStdString() << " / " << c.limit;
 }
 
-TEST(AppConfig, Service_url_is_absolute_http_without_trailing_slash) {
+// http only to this machine: anywhere else the tokens would travel in clear text.
+TEST(AppConfig, Service_url_is_absolute_https_or_local_http_without_trailing_slash) {
     const std::pair<const char*, bool> cases[] = {
         {"https://tasks.example.org", true},
+        {"https://127.0.0.1:8765", true},
         {"http://127.0.0.1:8765", true},
+        {"http://127.5.6.7", true},
+        {"http://localhost:8765", true},
+        {"http://[::1]:8765", true},
+        {"http://example.org", false},
+        {"http://10.0.0.1:8765", false},
+        {"http://[::2]:8765", false},
+        {"http://127.0.0.1.example.org", false},
+        {"http://localhost.example.org", false},
         {"https://example.org/api", true},
         {"https://example.org/", false},
         {"https://example.org/api/", false},

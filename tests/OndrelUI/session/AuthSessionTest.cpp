@@ -1,14 +1,17 @@
 #include "support/AwaitTask.h"
 #include "support/FakeTransport.h"
+#include "support/FileMode.h"
 
 #include "OndrelUI/session/AuthSession.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace {
 
@@ -35,7 +38,7 @@ protected:
     std::shared_ptr<FakeTransport> transport = std::make_shared<FakeTransport>();
 
     std::unique_ptr<AuthSession> session() {
-        return std::make_unique<AuthSession>(QUrl("http://svc"), transport, &settings);
+        return std::make_unique<AuthSession>(QUrl("https://svc"), transport, &settings);
     }
 
     // The service: 401 unless the bearer is `valid`; renewal hands out `renewed`.
@@ -197,11 +200,7 @@ TEST_F(AuthSessionTest, SetStoresOwnerOnlyAndLogoutRemoves) {
     auth->set("acc.1", "ref.9"); // same access token: no announcement
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(storedRecord(), QVariant(tokenRecord("acc.1", "ref.9")));
-    const auto permissions = QFileInfo(settings.fileName()).permissions();
-    EXPECT_EQ(permissions & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther |
-                             QFile::WriteOther | QFile::ExeOwner),
-              QFile::Permissions());
-    EXPECT_TRUE(permissions.testFlags(QFile::ReadOwner | QFile::WriteOwner));
+    EXPECT_EQ(fileMode(settings.fileName()), 0600);
 
     auth->logout();
     EXPECT_FALSE(auth->isAuthed());
@@ -209,6 +208,26 @@ TEST_F(AuthSessionTest, SetStoresOwnerOnlyAndLogoutRemoves) {
     EXPECT_FALSE(storedRecord().isValid());
     EXPECT_THROW(awaitTask(auth->refreshTokens()), APIError); // the refresh token went too
     EXPECT_TRUE(transport->requests().isEmpty());
+}
+
+// Settings saved before sign-in may have left the file readable by all. It is restricted
+// before the tokens go in, not after: QSettings replaces the file when it saves, so the file as
+// it was, kept through a second link, shows which came first.
+TEST_F(AuthSessionTest, AnExistingSettingsFileIsRestrictedBeforeTheTokensGoIn) {
+    settings.setValue("window/width", 800);
+    settings.sync();
+    ASSERT_TRUE(QFile::setPermissions(settings.fileName(), QFile::ReadOwner | QFile::WriteOwner |
+                                                               QFile::ReadGroup |
+                                                               QFile::ReadOther));
+    const QString earlier = dir.filePath("earlier.ini");
+    ASSERT_EQ(::link(QFile::encodeName(settings.fileName()).constData(),
+                     QFile::encodeName(earlier).constData()),
+              0);
+    session()->set("acc.1", "ref.1");
+    EXPECT_EQ(fileMode(earlier), 0600);
+    EXPECT_EQ(fileMode(settings.fileName()), 0600);
+    EXPECT_EQ(storedRecord(), QVariant(tokenRecord("acc.1", "ref.1")));
+    EXPECT_EQ(settings.value("window/width").toInt(), 800);
 }
 
 // The session may go away while a call is suspended (its window closed): the call fails

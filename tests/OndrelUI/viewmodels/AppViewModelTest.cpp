@@ -3,6 +3,7 @@
 
 #include "ModelSignalLog.h"
 #include "OndrelCore/client/APIError.h"
+#include "OndrelCore/client/RequestRefusal.h"
 #include "OndrelCore/client/TransportError.h"
 #include "OndrelCore/wire/CaptureProcessResponse.h"
 #include "PropertyLog.h"
@@ -44,22 +45,32 @@ protected:
 
 // MARK: loading
 
-TEST_F(AppViewModelTest, Load_folders_selects_the_first_only_when_nothing_is_selected) {
+// The selection stays while its folder is listed; otherwise the first folder, or none.
+TEST_F(AppViewModelTest, Load_folders_keeps_a_listed_selection_and_otherwise_selects_the_first) {
     answer(QList<Folder>{}, QList<TaskItem>{makeTask("a")});
     wait(vm.loadFolders());
     wait(vm.loadTasks()); // no selection: every task
     EXPECT_FALSE(vm.selectedFolderId());
     EXPECT_EQ(taskIds(), QStringList{"a"});
 
-    answer(threeFolders, QList<Folder>{threeFolders[1]}, QList<TaskItem>{});
+    const QList<Folder> withoutF1{threeFolders[1], threeFolders[2]};
+    answer(threeFolders, QList<TaskItem>{}, withoutF1, QList<Folder>{threeFolders[1]},
+           QList<TaskItem>{}, QList<Folder>{});
     wait(vm.loadFolders());
     EXPECT_EQ(vm.folders(), threeFolders);
     EXPECT_EQ(vm.selectedFolderId(), QStringLiteral("f1"));
-    wait(vm.loadFolders()); // f1 is gone, but the selection stays
-    EXPECT_EQ(vm.selectedFolderId(), QStringLiteral("f1"));
+    wait(vm.select(QStringLiteral("f3")));
+    wait(vm.loadFolders()); // f3 is still listed
+    EXPECT_EQ(vm.selectedFolderId(), QStringLiteral("f3"));
+    wait(vm.loadFolders()); // f3 is gone: the first folder left takes its place
+    EXPECT_EQ(vm.selectedFolderId(), QStringLiteral("f2"));
+    EXPECT_TRUE(vm.folderModel()->index(0).data(FolderListModel::IsSelectedRole).toBool());
     wait(vm.loadTasks());
+    wait(vm.loadFolders()); // none left
+    EXPECT_FALSE(vm.selectedFolderId());
     EXPECT_EQ(newRequests(), (QStringList{"GET /folders", "GET /tasks", "GET /folders",
-                                          "GET /folders", "GET /tasks?folderId=f1"}));
+                                          "GET /tasks?folderId=f3", "GET /folders", "GET /folders",
+                                          "GET /tasks?folderId=f2", "GET /folders"}));
     EXPECT_EQ(transport->requests().last().header("Authorization"), "Bearer access-1");
 }
 
@@ -95,7 +106,8 @@ TEST_F(AppViewModelTest, Failed_loads_keep_the_lists_and_set_one_line) {
     transport->enqueueError(std::make_exception_ptr(
         TransportError(QNetworkReply::ConnectionRefusedError, "Connection refused")));
     wait(vm.loadFolders());
-    EXPECT_EQ(vm.errorText(), QStringLiteral("Не удалось загрузить папки: Connection refused"));
+    EXPECT_EQ(vm.errorText(),
+              QStringLiteral("Не удалось загрузить папки: нет соединения с сервисом"));
     answerStatus(200, "{\"oops\":1}");
     wait(vm.loadTasks());
     EXPECT_TRUE(vm.errorText()->startsWith(QStringLiteral("Не удалось загрузить задачи: ")));
@@ -135,6 +147,11 @@ TEST(AppViewModelFailureText, Cuts_long_bodies_by_characters) {
          QStringLiteral("Сессия истекла — войди заново")},
         {std::make_exception_ptr(APIError::invalidResponse()),
          failed + QStringLiteral("сервис ответил не по протоколу HTTP")},
+        {std::make_exception_ptr(TransportError(QNetworkReply::BackgroundRequestNotAllowedError,
+                                                "Background request not allowed")),
+         failed + QStringLiteral("Background request not allowed")},
+        {std::make_exception_ptr(RequestRefusal(RequestRefusal::Reason::unusableId)),
+         failed + QStringLiteral("запрос не отправлен — недопустимый идентификатор")},
         {std::make_exception_ptr(42), failed + QStringLiteral("неизвестная ошибка")},
     };
     for (const auto& [error, line] : cases)
@@ -284,22 +301,6 @@ TEST_F(AppViewModelTest, Delete_removes_at_once_and_a_failure_restores_the_posit
     EXPECT_EQ(taskIds(), (QStringList{"a", "c"}));
 }
 
-TEST_F(AppViewModelTest, Failed_delete_restores_the_whole_saved_list) {
-    prime(threeFolders, {makeTask("a"), makeTask("b")});
-    answerStatus(403, "forbidden");
-    transport->setHeld(true);
-    auto deleting = vm.deleteTask(vm.tasks()[0]);
-    TaskItem b = vm.tasks()[0];
-    b.title = QStringLiteral("изменено тем временем");
-    answer(b);
-    auto toggling = vm.toggleDone(vm.tasks()[0]); // changes the list meanwhile
-    transport->release();
-    wait(std::move(deleting));
-    wait(std::move(toggling));
-    EXPECT_EQ(taskIds(), (QStringList{"a", "b"}));
-    EXPECT_EQ(vm.errorText(), QStringLiteral("Ошибка 403: forbidden"));
-}
-
 // MARK: updateTask
 
 TEST_F(AppViewModelTest, Update_sends_the_patch_and_reloads_only_on_success) {
@@ -346,6 +347,13 @@ TEST_F(AppViewModelTest, Create_folder_sends_the_trimmed_name_and_reloads_folder
     EXPECT_EQ(body(1), (QJsonObject{{"name", "Дача"}}));
     EXPECT_EQ(vm.folders().size(), 4);
     EXPECT_EQ(vm.selectedFolderId(), QStringLiteral("f1"));
+
+    answer(created, QList<Folder>{threeFolders[1], created}, QList<TaskItem>{makeTask("w")});
+    wait(vm.createFolder("Дача")); // f1 was deleted elsewhere meanwhile
+    EXPECT_EQ(vm.selectedFolderId(), QStringLiteral("f2"));
+    EXPECT_EQ(taskIds(), QStringList{"w"});
+    EXPECT_EQ(newRequests(),
+              (QStringList{"POST /folders", "GET /folders", "GET /tasks?folderId=f2"}));
 
     answerStatus(409, "exists");
     wait(vm.createFolder("Дача"));

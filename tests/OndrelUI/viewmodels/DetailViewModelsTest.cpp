@@ -12,7 +12,7 @@ namespace {
 
 class CaptureHistoryTest : public ViewModelFixture {
 protected:
-    APIClient api{QUrl(QStringLiteral("http://service.test")), transport, QStringLiteral("tok")};
+    APIClient api{QUrl(QStringLiteral("https://service.test")), transport, QStringLiteral("tok")};
     CaptureHistoryViewModel vm{api};
 };
 
@@ -110,7 +110,7 @@ protected:
         task.checklist = QList<ChecklistItem>{{"c1", "молоко", false}, {"c2", "хлеб", true}};
         return task;
     }
-    APIClient api{QUrl(QStringLiteral("http://service.test")), transport, QStringLiteral("tok")};
+    APIClient api{QUrl(QStringLiteral("https://service.test")), transport, QStringLiteral("tok")};
     TaskDetailViewModel vm{taskWithChecklist(), api};
 };
 

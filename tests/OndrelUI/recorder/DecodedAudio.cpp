@@ -1,0 +1,89 @@
+#include "DecodedAudio.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+#include <QTemporaryFile>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+void check(int status, const char* what) {
+    if (status < 0)
+        throw std::runtime_error(std::string("DecodedAudio: ") + what + " failed");
+}
+
+struct Decoder {
+    AVFormatContext* format = nullptr;
+    AVCodecContext* codec = nullptr;
+    AVPacket* packet = av_packet_alloc();
+    AVFrame* frame = av_frame_alloc();
+
+    ~Decoder() {
+        av_frame_free(&frame);
+        av_packet_free(&packet);
+        avcodec_free_context(&codec);
+        avformat_close_input(&format);
+    }
+
+    void receiveInto(std::vector<float>& samples) {
+        while (avcodec_receive_frame(codec, frame) == 0) {
+            if (frame->format != AV_SAMPLE_FMT_FLTP)
+                throw std::runtime_error("DecodedAudio: unexpected sample format");
+            const auto* first = reinterpret_cast<const float*>(frame->extended_data[0]);
+            samples.insert(samples.end(), first, first + frame->nb_samples);
+        }
+    }
+};
+
+} // namespace
+
+DecodedAudio DecodedAudio::of(const QByteArray& file) {
+    QTemporaryFile copy;
+    if (!copy.open() || copy.write(file) != file.size() || !copy.flush())
+        throw std::runtime_error("DecodedAudio: cannot write a copy");
+    Decoder d;
+    const QByteArray path = QFile::encodeName(copy.fileName());
+    check(avformat_open_input(&d.format, path.constData(), nullptr, nullptr), "opening");
+    check(avformat_find_stream_info(d.format, nullptr), "reading the stream info");
+    const AVCodec* codec = nullptr;
+    const int index = av_find_best_stream(d.format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+    check(index, "finding the audio stream");
+    const AVCodecParameters* parameters = d.format->streams[index]->codecpar;
+    d.codec = avcodec_alloc_context3(codec);
+    check(avcodec_parameters_to_context(d.codec, parameters), "reading the codec parameters");
+    check(avcodec_open2(d.codec, codec, nullptr), "opening the decoder");
+
+    DecodedAudio audio;
+    audio.codec = QString::fromLatin1(avcodec_get_name(parameters->codec_id));
+    const char* profile = avcodec_profile_name(parameters->codec_id, parameters->profile);
+    audio.profile = profile ? QString::fromLatin1(profile) : QString();
+    audio.sampleRate = parameters->sample_rate;
+    audio.channels = parameters->ch_layout.nb_channels;
+    audio.containerSeconds = double(d.format->duration) / AV_TIME_BASE;
+    while (av_read_frame(d.format, d.packet) >= 0) {
+        if (d.packet->stream_index == index)
+            check(avcodec_send_packet(d.codec, d.packet), "decoding");
+        av_packet_unref(d.packet);
+        d.receiveInto(audio.samples);
+    }
+    check(avcodec_send_packet(d.codec, nullptr), "flushing the decoder");
+    d.receiveInto(audio.samples);
+    return audio;
+}
+
+double DecodedAudio::toneFrequency() const {
+    // The edges are left out: the codec's ramp-in and ramp-out are not the tone.
+    const std::size_t margin = 2048;
+    if (samples.size() <= 2 * margin)
+        return 0;
+    int crossings = 0;
+    for (std::size_t i = margin; i + 1 < samples.size() - margin; ++i)
+        crossings += samples[i] < 0 && samples[i + 1] >= 0;
+    return crossings * double(sampleRate) / double(samples.size() - 2 * margin);
+}
