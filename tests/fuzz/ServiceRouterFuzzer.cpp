@@ -6,11 +6,11 @@
 //
 //   {"title":"…"}
 //
-// Each input gets a fresh in-memory service with the demo account signed in and its sample
-// data, so that inputs reach past the token check and any finding replays alone. {access},
-// {refresh}, {inbox}, {task} and {folder} stand for that account's tokens, its inbox, one of its
-// tasks and that task's folder.
-// Nothing a client sends may end in a crash or an internal error (500).
+// One in-memory service per process has the demo account signed in with its sample data, so that
+// inputs reach past the token check; {access}, {refresh}, {inbox}, {task} and {folder} stand for
+// that account's tokens, its inbox, one of its tasks and that task's folder. Each request runs
+// inside a change that is then undone, so every input meets the same state and a finding
+// replays alone. Nothing a client sends may end in a crash or an internal error (500).
 #include "OndrelCore/json/ODJSON.h"
 #include "OndrelCore/wire/AuthResponse.h"
 #include "OndrelCore/wire/Folder.h"
@@ -55,32 +55,50 @@ HttpCall requestFrom(QByteArray text, const QList<std::pair<QByteArray, QByteArr
     return call;
 }
 
+// The signed-in service and the names an input may use.
+struct Service {
+    Service() {
+        const auto auth = ODJSON::decoder().decode<AuthResponse>(
+            send(router, "POST", "/auth/yandex", {}, R"({"accessToken":"fuzz"})").body);
+        const QByteArray bearer = "Bearer " + auth.accessToken.toLatin1();
+        const auto folders =
+            ODJSON::decoder().decode<QList<Folder>>(send(router, "GET", "/folders", bearer).body);
+        const auto tasks =
+            ODJSON::decoder().decode<QList<TaskItem>>(send(router, "GET", "/tasks", bearer).body);
+        names = {
+            {"{access}", auth.accessToken.toUtf8()},
+            {"{refresh}", auth.refreshToken.toUtf8()},
+            {"{inbox}", std::ranges::find_if(folders, &Folder::isSystem)->id.toUtf8()},
+            {"{task}", tasks.first().id.toUtf8()},
+            {"{folder}", tasks.first().folderId.value_or(QString()).toUtf8()},
+        };
+    }
+
+    Instant now = *Instant::fromISO8601(fixedInstant);
+    ServiceStore store{std::nullopt, [this] { return now; }};
+    ServiceRouter router{store, ServiceRouter::Settings{}, [this] {
+                             return now.toQDateTime().toTimeZone(QTimeZone("Europe/Moscow"));
+                         }};
+    QList<std::pair<QByteArray, QByteArray>> names;
+};
+
+struct Undo {};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const Instant now = *Instant::fromISO8601(fixedInstant);
-    ServiceStore store(std::nullopt, [now] { return now; });
-    ServiceRouter router(store, ServiceRouter::Settings{}, [now] {
-        return now.toQDateTime().toTimeZone(QTimeZone("Europe/Moscow"));
-    });
-
-    const auto auth = ODJSON::decoder().decode<AuthResponse>(
-        send(router, "POST", "/auth/yandex", {}, R"({"accessToken":"fuzz"})").body);
-    const QByteArray bearer = "Bearer " + auth.accessToken.toLatin1();
-    const auto folders =
-        ODJSON::decoder().decode<QList<Folder>>(send(router, "GET", "/folders", bearer).body);
-    const auto tasks =
-        ODJSON::decoder().decode<QList<TaskItem>>(send(router, "GET", "/tasks", bearer).body);
-    const QList<std::pair<QByteArray, QByteArray>> names{
-        {"{access}", auth.accessToken.toUtf8()},
-        {"{refresh}", auth.refreshToken.toUtf8()},
-        {"{inbox}", std::ranges::find_if(folders, &Folder::isSystem)->id.toUtf8()},
-        {"{task}", tasks.first().id.toUtf8()},
-        {"{folder}", tasks.first().folderId.value_or(QString()).toUtf8()},
-    };
-
-    const QByteArray text(reinterpret_cast<const char*>(data), qsizetype(size));
-    if (router.handle(requestFrom(text, names)).status >= 500)
+    static Service service;
+    const HttpCall call = requestFrom(
+        QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)), service.names);
+    int status = 0;
+    try {
+        service.store.change([&] {
+            status = service.router.handle(call).status;
+            throw Undo{};
+        });
+    } catch (const Undo&) {
+    }
+    if (status >= 500)
         __builtin_trap();
     return 0;
 }
