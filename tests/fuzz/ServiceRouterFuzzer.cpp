@@ -30,8 +30,8 @@ constexpr auto fixedInstant = "2025-01-15T18:30:00Z";
 
 HttpReply send(ServiceRouter& router, QByteArray method, QString path, QByteArray authorization,
                QByteArray body = {}) {
-    return router.handle(
-        HttpCall{std::move(method), std::move(path), {}, std::move(authorization), body});
+    return router.handle(HttpCall{
+        std::move(method), std::move(path), {}, std::move(authorization), std::move(body)});
 }
 
 // The request written in the input, with the account's names put in.
@@ -39,7 +39,7 @@ HttpCall requestFrom(QByteArray text, const QList<std::pair<QByteArray, QByteArr
     for (const auto& [name, value] : names)
         text.replace(name, value);
     HttpCall call;
-    qsizetype headEnd = text.indexOf("\n\n");
+    const qsizetype headEnd = text.indexOf("\n\n");
     call.body = headEnd < 0 ? QByteArray() : text.sliced(headEnd + 2);
     const QList<QByteArray> head = text.first(headEnd < 0 ? text.size() : headEnd).split('\n');
     const QList<QByteArray> requestLine = head.first().split(' ');
