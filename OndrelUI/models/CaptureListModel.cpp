@@ -1,5 +1,9 @@
 #include "OndrelUI/models/CaptureListModel.h"
 
+#include "OndrelUI/models/TaskFacts.h"
+
+#include <QTimeZone>
+
 CaptureListModel::CaptureListModel(QObject* parent) : QAbstractListModel(parent) {}
 
 int CaptureListModel::rowCount(const QModelIndex& parent) const {
@@ -17,13 +21,22 @@ QVariant CaptureListModel::data(const QModelIndex& index, int role) const {
         return rawValue(capture.status);
     case CreatedAtRole:
         return capture.createdAt.toQDateTime();
+    case CreatedTextRole:
+        return TaskFacts::abbreviatedDate(capture.createdAt, QTimeZone::systemTimeZone());
     default:
         return {};
     }
 }
 
 QHash<int, QByteArray> CaptureListModel::roleNames() const {
-    return {{CaptureIdRole, "captureId"}, {StatusRole, "status"}, {CreatedAtRole, "createdAt"}};
+    return {{CaptureIdRole, "captureId"},
+            {StatusRole, "status"},
+            {CreatedAtRole, "createdAt"},
+            {CreatedTextRole, "createdText"}};
+}
+
+QString CaptureListModel::captureIdAtRow(int row) const {
+    return row >= 0 && row < m_captures.size() ? m_captures[row].id : QString();
 }
 
 bool CaptureListModel::setCaptures(QList<Capture> captures) {

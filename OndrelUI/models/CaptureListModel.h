@@ -15,8 +15,9 @@ class CaptureListModel : public QAbstractListModel {
 public:
     enum Role {
         CaptureIdRole = Qt::UserRole + 1,
-        StatusRole,    // wire string, e.g. "PROCESSED"
-        CreatedAtRole, // QDateTime
+        StatusRole,      // wire string, e.g. "PROCESSED"
+        CreatedAtRole,   // QDateTime
+        CreatedTextRole, // the day it was made, as an abbreviated date in the local zone
     };
     Q_ENUM(Role)
 
@@ -27,6 +28,8 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
     const QList<Capture>& captures() const { return m_captures; }
+    // The id of the capture at a row; empty for a row out of range.
+    Q_INVOKABLE QString captureIdAtRow(int row) const;
     // Returns false (and signals nothing) when the list is unchanged.
     bool setCaptures(QList<Capture> captures);
 

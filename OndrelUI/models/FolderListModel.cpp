@@ -18,7 +18,7 @@ QVariant FolderListModel::data(const QModelIndex& index, int role) const {
     case EmojiRole:
         return folder.emoji.value_or(QString());
     case LabelRole:
-        return folder.emoji.value_or(QString()) + u' ' + folder.name;
+        return label(folder);
     case ColorRole:
         return folder.color ? QVariant(*folder.color) : QVariant();
     case IsSystemRole:
@@ -28,6 +28,10 @@ QVariant FolderListModel::data(const QModelIndex& index, int role) const {
     default:
         return {};
     }
+}
+
+QString FolderListModel::label(const Folder& folder) {
+    return folder.emoji.value_or(QString()) + u' ' + folder.name;
 }
 
 QHash<int, QByteArray> FolderListModel::roleNames() const {

@@ -35,6 +35,9 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
 
+    // How every screen names a folder: its emoji (empty without one), one space, its name.
+    static QString label(const Folder& folder);
+
     const QList<Folder>& folders() const { return m_folders; }
     const std::optional<QString>& selectedId() const { return m_selectedId; }
     int selectedRow() const { return m_selectedRow; }

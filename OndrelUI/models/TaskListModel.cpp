@@ -183,6 +183,20 @@ int TaskListModel::rowOfTask(qsizetype index) const {
     return int(lowerBound(m_active, index));
 }
 
+int TaskListModel::adjacentTaskRow(int row, int step) const {
+    const int direction = step < 0 ? -1 : 1;
+    const int from = row < 0 ? (direction > 0 ? -1 : rowCount()) : row;
+    for (int next = from + direction; next >= 0 && next < rowCount(); next += direction)
+        if (taskAtRow(next))
+            return next;
+    return row;
+}
+
+QString TaskListModel::taskIdAtRow(int row) const {
+    const TaskItem* task = taskAtRow(row);
+    return task ? task->id : QString();
+}
+
 bool TaskListModel::setTasks(QList<TaskItem> tasks) {
     if (tasks == m_tasks)
         return false;

@@ -61,6 +61,13 @@ public:
     // The row that shows tasks()[index].
     int rowOfTask(qsizetype index) const;
 
+    // Keyboard moves through the cards: the next task row from `row` in the direction of
+    // `step`, past the header; `row` itself (or -1) when there is none that way. From -1 the
+    // first task row is next.
+    Q_INVOKABLE int adjacentTaskRow(int row, int step) const;
+    // The id of the task shown at a row; empty for the header or a row out of range.
+    Q_INVOKABLE QString taskIdAtRow(int row) const;
+
     // A whole new list: resets the model. Returns false (and signals nothing) when unchanged.
     bool setTasks(QList<TaskItem> tasks);
     // Replaces tasks()[index]; the row changes in place, or moves when the task crosses between

@@ -10,10 +10,14 @@ Item {
     required property AppGate gate
     required property AudioRecorder recorder
     required property UpdateState updateState
-    // Starts an update check or installation; null hides the root screen's update buttons.
-    property var checkUpdates: null
+    // Checks for an update or installs the one found; null hides the root screen's update
+    // buttons.
+    property AppUpdater updater: null
+    // The root screen while signed in, whose actions the window's menu offers; null otherwise.
+    readonly property RootView rootView: rootScreen.item as RootView
 
     Loader {
+        id: rootScreen
         objectName: "rootScreen"
         anchors.fill: parent
         active: gateView.gate.viewModel !== null
@@ -21,7 +25,7 @@ Item {
             viewModel: gateView.gate.viewModel
             recorder: gateView.recorder
             updateState: gateView.updateState
-            checkUpdates: gateView.checkUpdates
+            updater: gateView.updater
         }
     }
 

@@ -60,6 +60,11 @@ Item {
                 ToolTip.delay: 600
                 ToolTip.text: "Скопировать ответ"
                 onClicked: clipboard.copy(bubble.text)
+
+                FocusRing {
+                    visible: copyButton.visualFocus
+                    cornerRadius: 4
+                }
             }
         }
     }

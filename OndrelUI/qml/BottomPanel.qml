@@ -4,15 +4,22 @@ import QtQuick.Layouts
 import Ondrel.UI
 
 // The root screen's bottom panel, top to bottom: the assistant's answer, the progress of a
-// capture, the error line and the input row with the text field, the microphone and the send
-// button. While a capture runs the answer and the error line give way to the progress row.
+// capture, the error line (with the offer to send a failed recording again) and the input row
+// with the text field, the microphone and the send button. While a capture runs the answer and
+// the error line give way to the progress row. Disabled controls are dimmed.
 Rectangle {
     id: panel
 
     required property AppViewModel viewModel
     required property AudioRecorder recorder
+    property string micToolTip
 
     readonly property bool busy: viewModel.isBusy
+    readonly property bool recording: recorder.isRecording
+
+    function focusInput() {
+        input.forceActiveFocus()
+    }
 
     implicitHeight: parts.implicitHeight + 8 + 14
     color: Theme.material
@@ -60,15 +67,43 @@ Rectangle {
             }
         }
 
-        Text {
-            objectName: "errorLine"
+        RowLayout {
+            objectName: "errorRow"
             x: 16
             width: parts.width - 2 * 16
             visible: panel.viewModel.errorText !== "" && !panel.busy
-            text: panel.viewModel.errorText
-            wrapMode: Text.Wrap
-            font.pixelSize: Theme.caption
-            color: Theme.red
+            spacing: 10
+
+            Text {
+                objectName: "errorLine"
+                Layout.fillWidth: true
+                text: panel.viewModel.errorText
+                wrapMode: Text.Wrap
+                font.pixelSize: Theme.caption
+                color: Theme.red
+            }
+            AbstractButton {
+                id: retryButton
+                objectName: "retryButton"
+                Layout.alignment: Qt.AlignTop
+                Layout.minimumWidth: implicitWidth
+                visible: panel.viewModel.canRetryCapture
+                enabled: !panel.recording
+                opacity: enabled ? 1 : 0.4
+                contentItem: SymbolLabel {
+                    symbol: "arrow.clockwise"
+                    text: "Отправить ещё раз"
+                    size: Theme.caption
+                    color: Theme.accent
+                    weight: Font.DemiBold
+                }
+                onClicked: panel.viewModel.retryCapture()
+
+                FocusRing {
+                    visible: retryButton.visualFocus
+                    cornerRadius: 4
+                }
+            }
         }
 
         RowLayout {
@@ -80,8 +115,9 @@ Rectangle {
                 id: input
                 objectName: "inputField"
                 Layout.fillWidth: true
-                enabled: !panel.busy && !panel.recorder.isRecording
-                placeholderText: panel.recorder.isRecording ? "Слушаю…" : "Напиши или наговори задачу"
+                enabled: !panel.busy && !panel.recording
+                opacity: enabled ? 1 : 0.5
+                placeholderText: panel.recording ? "Слушаю…" : "Напиши или наговори задачу"
                 placeholderTextColor: Theme.secondary
                 font.pixelSize: Theme.body
                 color: Theme.primary
@@ -99,9 +135,10 @@ Rectangle {
             }
 
             MicButton {
-                isRecording: panel.recorder.isRecording
+                isRecording: panel.recording
                 level: panel.recorder.level
                 disabled: panel.busy
+                toolTip: panel.micToolTip
                 onAction: panel.viewModel.toggleRecording(panel.recorder)
             }
 
@@ -110,7 +147,11 @@ Rectangle {
                 objectName: "sendButton"
                 implicitWidth: 40
                 implicitHeight: 40
-                enabled: input.text !== "" && !panel.busy
+                // Not while recording: the recording would be refused while the text is sent.
+                enabled: input.text !== "" && !panel.busy && !panel.recording
+                ToolTip.visible: hovered
+                ToolTip.delay: 600
+                ToolTip.text: "Отправить (Enter)"
                 background: Item {
                     GradientFill {
                         anchors.fill: parent
@@ -130,6 +171,11 @@ Rectangle {
                     color: "white"
                 }
                 onClicked: if (panel.viewModel.submitInput(input.text)) input.clear()
+
+                FocusRing {
+                    visible: sendButton.visualFocus
+                    cornerRadius: 20
+                }
             }
         }
     }

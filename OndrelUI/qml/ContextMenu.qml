@@ -4,9 +4,14 @@ import Ondrel.UI
 
 // The look of every menu of the screens: a rounded panel with a soft shadow.
 Menu {
+    id: menu
+
+    // Wide enough for the longest entry with its keys.
+    property real minimumWidth: 210
+
     padding: 5
     background: Rectangle {
-        implicitWidth: 210
+        implicitWidth: menu.minimumWidth
         radius: 8
         color: Theme.odCard
         border.color: Theme.outline

@@ -4,11 +4,13 @@ import Ondrel.UI
 
 // The folder tabs: one tab per folder in the service's order and the add button after them, in
 // a strip that scrolls sideways. The gradient highlight springs from tab to tab as the
-// selection changes. System folders offer no context menu.
+// selection changes. System folders offer no context menu. A tab with the keyboard's focus opens
+// its menu with the menu key (or Shift+F10); the first nine tabs name their Ctrl+digit.
 Flickable {
     id: tabs
 
     required property FolderListModel folders
+    property string addToolTip
 
     signal select(string folderId)
     signal add
@@ -65,6 +67,7 @@ Flickable {
                 AbstractButton {
                     id: tab
 
+                    required property int index
                     required property string folderId
                     required property string label
                     required property bool isSystem
@@ -82,6 +85,20 @@ Flickable {
                         color: tab.isSelected ? "white" : Theme.primary
                     }
                     onClicked: tabs.select(folderId)
+                    ToolTip.visible: hovered && index < 9
+                    ToolTip.delay: 600
+                    ToolTip.text: "Ctrl+" + (index + 1)
+                    Keys.onPressed: event => {
+                        if (!tab.isSystem && (event.key === Qt.Key_Menu || (event.key === Qt.Key_F10
+                                && (event.modifiers & Qt.ShiftModifier)))) {
+                            menu.popup(tab, 0, tab.height)
+                            event.accepted = true
+                        }
+                    }
+                    FocusRing {
+                        visible: tab.visualFocus
+                        cornerRadius: tabs.tabRadius
+                    }
 
                     Rectangle {
                         parent: faces
@@ -112,6 +129,7 @@ Flickable {
             }
 
             AbstractButton {
+                id: addButton
                 objectName: "addFolderButton"
                 topPadding: 7
                 bottomPadding: 7
@@ -128,6 +146,14 @@ Flickable {
                     color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.12)
                 }
                 onClicked: tabs.add()
+                ToolTip.visible: hovered && tabs.addToolTip !== ""
+                ToolTip.delay: 600
+                ToolTip.text: tabs.addToolTip
+
+                FocusRing {
+                    visible: addButton.visualFocus
+                    cornerRadius: tabs.tabRadius
+                }
             }
         }
     }

@@ -2,8 +2,9 @@ import QtQuick
 import QtQuick.Controls
 import Ondrel.UI
 
-// The one window of the application: the application menu, the gate with its screens, and the
-// updater's dialog. The executable places and shows it.
+// The one window of the application: the application menu, the tasks menu with the root
+// screen's actions and their keys (disabled while signed out), the gate with its screens, and
+// the updater's dialog. The executable places and shows it.
 ApplicationWindow {
     id: window
 
@@ -12,6 +13,7 @@ ApplicationWindow {
     required property AudioRecorder recorder
     required property UpdateState updateState
     required property AppUpdater updater
+    readonly property RootView rootView: gateView.rootView
 
     visible: false
     width: 640
@@ -25,6 +27,8 @@ ApplicationWindow {
     menuBar: MenuBar {
         delegate: MenuBarItem {
             id: barItem
+            // A disabled menu does not open.
+            enabled: menu ? menu.enabled : true
             topPadding: 4
             bottomPadding: 4
             leftPadding: 10
@@ -34,6 +38,7 @@ ApplicationWindow {
                 font.pixelSize: Theme.body
                 font.weight: Font.DemiBold
                 color: Theme.primary
+                opacity: barItem.enabled ? 1 : 0.4
             }
             background: Rectangle {
                 radius: 4
@@ -63,14 +68,44 @@ ApplicationWindow {
                 onTriggered: window.updater.checkForUpdates()
             }
         }
+
+        ContextMenu {
+            title: "Задачи"
+            minimumWidth: 290
+            enabled: window.rootView !== null
+            SymbolMenuItem {
+                action: window.rootView?.writeAction ?? null
+            }
+            SymbolMenuItem {
+                action: window.rootView?.recordAction ?? null
+            }
+            MenuSeparator {}
+            SymbolMenuItem {
+                action: window.rootView?.nextFolderAction ?? null
+            }
+            SymbolMenuItem {
+                action: window.rootView?.previousFolderAction ?? null
+            }
+            SymbolMenuItem {
+                action: window.rootView?.newFolderAction ?? null
+            }
+            MenuSeparator {}
+            SymbolMenuItem {
+                action: window.rootView?.reloadAction ?? null
+            }
+            SymbolMenuItem {
+                action: window.rootView?.historyAction ?? null
+            }
+        }
     }
 
     AppGateView {
+        id: gateView
         anchors.fill: parent
         gate: window.gate
         recorder: window.recorder
         updateState: window.updateState
-        checkUpdates: () => window.updater.checkForUpdates()
+        updater: window.updater
     }
 
     UpdateDialog {

@@ -10,6 +10,7 @@ Item {
     required property bool isRecording
     required property real level
     required property bool disabled
+    property string toolTip
 
     signal action
 
@@ -33,9 +34,14 @@ Item {
     }
 
     AbstractButton {
+        id: button
         objectName: "micButton"
         anchors.fill: parent
         enabled: !mic.disabled
+        opacity: enabled ? 1 : 0.4
+        ToolTip.visible: hovered && mic.toolTip !== ""
+        ToolTip.delay: 600
+        ToolTip.text: mic.toolTip
         background: Item {
             GradientFill {
                 anchors.fill: parent
@@ -55,5 +61,10 @@ Item {
             color: "white"
         }
         onClicked: mic.action()
+
+        FocusRing {
+            visible: button.visualFocus
+            cornerRadius: 22
+        }
     }
 }

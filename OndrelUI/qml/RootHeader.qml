@@ -8,8 +8,8 @@ Item {
     id: header
 
     required property bool updateAvailable
-    // Starts an update check or installation; null hides both update buttons.
-    property var checkUpdates: null
+    // Checks for an update or installs the one found; null hides both update buttons.
+    property AppUpdater updater: null
 
     signal sortChosen(bool byDeadline)
 
@@ -38,8 +38,9 @@ Item {
         }
 
         AbstractButton {
+            id: checkButton
             objectName: "checkUpdatesButton"
-            visible: header.checkUpdates !== null && !header.updateAvailable
+            visible: header.updater !== null && !header.updateAvailable
             contentItem: Symbol {
                 symbol: "arrow.triangle.2.circlepath"
                 size: Theme.callout
@@ -48,12 +49,17 @@ Item {
             ToolTip.visible: hovered
             ToolTip.delay: 600
             ToolTip.text: "Проверить обновления"
-            onClicked: header.checkUpdates()
+            onClicked: header.updater.checkForUpdates()
+
+            FocusRing {
+                visible: checkButton.visualFocus
+            }
         }
 
         AbstractButton {
+            id: installButton
             objectName: "installUpdateButton"
-            visible: header.checkUpdates !== null && header.updateAvailable
+            visible: header.updater !== null && header.updateAvailable
             topPadding: 6
             bottomPadding: 6
             leftPadding: 12
@@ -71,7 +77,12 @@ Item {
             ToolTip.visible: hovered
             ToolTip.delay: 600
             ToolTip.text: "Доступно обновление — установить"
-            onClicked: header.checkUpdates()
+            onClicked: header.updater.checkForUpdates()
+
+            FocusRing {
+                visible: installButton.visualFocus
+                cornerRadius: installButton.height / 2
+            }
         }
 
         AbstractButton {
@@ -83,6 +94,11 @@ Item {
                 color: Theme.accent
             }
             onClicked: sortMenu.popup(sortButton, 0, sortButton.height)
+
+            FocusRing {
+                visible: sortButton.visualFocus
+                cornerRadius: sortButton.height / 2
+            }
 
             ContextMenu {
                 id: sortMenu

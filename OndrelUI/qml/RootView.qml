@@ -4,24 +4,107 @@ import QtQuick.Layouts
 import Ondrel.UI
 
 // The main screen once signed in: the header, the folder tabs, the selected folder's tasks (or
-// the empty state) and the bottom panel. Every action starts one view-model action; the screen
-// itself keeps only which task and which folder its sheets are about.
+// the empty state) and the bottom panel, with the sheets and the "Новая папка" dialog over them.
+// Every action starts one view-model action. The actions with a keyboard shortcut are offered to
+// the window's menu; while a sheet or dialog is open, only its own keys work, and once it
+// closes the keyboard goes back where it was.
 Rectangle {
     id: root
 
     required property AppViewModel viewModel
     required property AudioRecorder recorder
     required property UpdateState updateState
-    // Starts an update check or installation; null hides both update buttons.
-    property var checkUpdates: null
+    // Checks for an update or installs the one found; null hides both update buttons.
+    property AppUpdater updater: null
 
-    // The task the edit sheet is open for and the folder the delete sheet asks about; empty
-    // while closed.
-    property string editingTaskId: ""
-    property string deletingFolderId: ""
+    readonly property Action nextFolderAction: Action {
+        text: "Следующая папка"
+        shortcut: "Ctrl+Tab"
+        onTriggered: root.viewModel.selectFolderBy(1)
+    }
+    readonly property Action previousFolderAction: Action {
+        text: "Предыдущая папка"
+        shortcut: "Ctrl+Shift+Tab"
+        onTriggered: root.viewModel.selectFolderBy(-1)
+    }
+    readonly property Action newFolderAction: Action {
+        text: "Новая папка…"
+        shortcut: "Ctrl+N"
+        onTriggered: newFolderDialog.open()
+    }
+    readonly property Action writeAction: Action {
+        text: "Написать задачу"
+        shortcut: "Ctrl+L"
+        onTriggered: panel.focusInput()
+    }
+    readonly property Action recordAction: Action {
+        text: root.recorder.isRecording ? "Остановить запись" : "Записать голосом"
+        shortcut: "Ctrl+R"
+        enabled: root.recorder.isRecording || !root.viewModel.isBusy
+        onTriggered: root.viewModel.toggleRecording(root.recorder)
+    }
+    readonly property Action historyAction: Action {
+        text: "История записей"
+        shortcut: "Ctrl+H"
+        onTriggered: sheets.showHistory()
+    }
+    readonly property Action reloadAction: Action {
+        text: "Обновить список"
+        shortcut: "F5"
+        onTriggered: root.viewModel.showScreen()
+    }
+
+    // The screen's item that last had the keyboard's focus.
+    property Item keyboardHome: null
+
+    // Whether `item` lies inside `outer` (or is it).
+    function contains(outer, item) {
+        for (let at = item; at; at = at.parent) {
+            if (at === outer)
+                return true
+        }
+        return false
+    }
+    // A closed popup leaves the focus with the window itself: give it back to the screen.
+    function returnKeyboard() {
+        const now = Window.activeFocusItem
+        if (keyboardHome && keyboardHome.visible && keyboardHome.enabled
+                && (!now || contains(now, root)))
+            keyboardHome.forceActiveFocus()
+    }
 
     color: Theme.odBackground
     Component.onCompleted: viewModel.showScreen()
+
+    Connections {
+        target: root.Window.window
+        function onActiveFocusItemChanged() {
+            const now = root.Window.activeFocusItem
+            if (now && now !== root && root.contains(root, now))
+                root.keyboardHome = now
+            else if (!now || root.contains(now, root))
+                keyboardReturn.restart()
+        }
+    }
+    // Once the closing popup is done with the focus.
+    Timer {
+        id: keyboardReturn
+        interval: 0
+        onTriggered: root.returnKeyboard()
+    }
+
+    // Ctrl+1 … Ctrl+9: the folder at that place of the tabs.
+    Repeater {
+        model: 9
+        Item {
+            id: folderKey
+            required property int index
+            Shortcut {
+                sequence: "Ctrl+" + (folderKey.index + 1)
+                onActivated: root.viewModel.selectFolderAt(folderKey.index)
+            }
+        }
+    }
 
     ColumnLayout {
         anchors.fill: parent
@@ -30,16 +113,17 @@ Rectangle {
         RootHeader {
             Layout.fillWidth: true
             updateAvailable: root.updateState.available
-            checkUpdates: root.checkUpdates
+            updater: root.updater
             onSortChosen: byDeadline => root.viewModel.changeSort(byDeadline)
         }
 
         FolderTabsView {
             Layout.fillWidth: true
             folders: root.viewModel.folderModel
+            addToolTip: root.newFolderAction.text + " (" + root.newFolderAction.shortcut + ")"
             onSelect: folderId => root.viewModel.selectFolder(folderId)
             onAdd: newFolderDialog.open()
-            onDelete_: folderId => root.deletingFolderId = folderId
+            onDelete_: folderId => sheets.deleteFolder(folderId)
         }
 
         Item {
@@ -51,34 +135,21 @@ Rectangle {
                 visible: root.viewModel.taskCount === 0
             }
 
-            ListView {
-                id: taskList
-                objectName: "taskList"
+            TaskListView {
                 anchors.fill: parent
                 visible: root.viewModel.taskCount > 0
-                clip: true
-                model: root.viewModel.taskRows
-                spacing: 10
-                topMargin: 12
-                bottomMargin: 12
-                reuseItems: true
-                boundsBehavior: Flickable.StopAtBounds
-                delegate: TaskListRow {
-                    width: ListView.view.width
-                    onToggle: taskId => root.viewModel.toggleTask(taskId)
-                    onOpen: taskId => root.editingTaskId = taskId
-                    onDelete_: taskId => root.viewModel.removeTask(taskId)
-                }
-                ScrollBar.vertical: ScrollBar {
-                    policy: ScrollBar.AsNeeded
-                }
+                viewModel: root.viewModel
+                onOpen: taskId => sheets.editTask(taskId)
+                onDetails: taskId => sheets.showDetails(taskId)
             }
         }
 
         BottomPanel {
+            id: panel
             Layout.fillWidth: true
             viewModel: root.viewModel
             recorder: root.recorder
+            micToolTip: root.recordAction.text + " (" + root.recordAction.shortcut + ")"
         }
     }
 
@@ -86,5 +157,11 @@ Rectangle {
         id: newFolderDialog
         objectName: "newFolderDialog"
         onCreate: name => root.viewModel.addFolder(name)
+    }
+
+    RootSheets {
+        id: sheets
+        viewModel: root.viewModel
+        historyTitle: root.historyAction.text
     }
 }

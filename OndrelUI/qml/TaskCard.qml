@@ -4,16 +4,24 @@ import Ondrel.UI
 
 // One task of the list: the completion toggle, then the open button with the priority dot, the
 // title, the description preview and the line of short facts; a context menu to complete,
-// reopen or delete. The card only reports what the user asked for.
+// reopen, show the details or delete. The card only reports what the user asked for. The list
+// takes the keyboard for its cards, so the card's buttons take no focus; the card the keys act
+// on is ringed.
 Rectangle {
     id: card
 
     // The task's row of the task list model: its roles by name.
     required property var task
+    property bool focused: false
 
     signal toggle
     signal open
+    signal details
     signal delete_
+
+    function openMenu() {
+        menu.openAt(Qt.point(width / 2, height / 2))
+    }
 
     implicitHeight: content.implicitHeight + 2 * 14
     radius: Theme.cardRadius
@@ -24,6 +32,10 @@ Rectangle {
         color: Qt.rgba(0, 0, 0, 0.05)
         shadowRadius: 5
         offsetY: 2
+    }
+    FocusRing {
+        visible: card.focused
+        cornerRadius: card.radius
     }
 
     Row {
@@ -36,6 +48,7 @@ Rectangle {
         AbstractButton {
             id: toggleButton
             objectName: "toggleButton"
+            focusPolicy: Qt.NoFocus
             contentItem: Symbol {
                 symbol: card.task.isDone ? "checkmark.circle.fill" : "circle"
                 size: Theme.title3
@@ -46,6 +59,7 @@ Rectangle {
 
         AbstractButton {
             objectName: "openButton"
+            focusPolicy: Qt.NoFocus
             width: content.width - toggleButton.width - content.spacing
             contentItem: Row {
                 spacing: 8
@@ -84,11 +98,10 @@ Rectangle {
                     // One line: what does not fit is cut off at the card's edge.
                     Item {
                         width: parent.width
-                        height: facts.height
+                        height: childrenRect.height
                         clip: true
 
                         Row {
-                            id: facts
                             spacing: 10
 
                             SymbolLabel {
@@ -167,7 +180,13 @@ Rectangle {
             SymbolMenuItem {
                 text: card.task.isDone ? "Вернуть в работу" : "Выполнить"
                 symbol: card.task.isDone ? "arrow.uturn.backward" : "checkmark"
+                keys: "Space"
                 onTriggered: card.toggle()
+            }
+            SymbolMenuItem {
+                text: "Подробнее"
+                symbol: "info.circle"
+                onTriggered: card.details()
             }
             SymbolMenuItem {
                 text: "Удалить"

@@ -2,16 +2,27 @@ import QtQuick
 import Ondrel.UI
 
 // One row of the task list: a task's card, or the header above the finished tasks. Rows are
-// recycled while scrolling; a row keeps its card when the next row it shows is a task too.
+// recycled while scrolling; a row keeps its card when the next row it shows is a task too. A
+// click on a card makes its row the list's current one, where the keys act.
 Item {
     id: row
 
     required property var model
+    required property int index
     required property bool isHeader
+    property bool focused: false
 
     signal toggle(string taskId)
     signal open(string taskId)
+    signal details(string taskId)
     signal delete_(string taskId)
+
+    function openMenu() {
+        (face.item as TaskCard)?.openMenu()
+    }
+    function makeCurrent() {
+        row.ListView.view.currentIndex = row.index
+    }
 
     implicitHeight: face.implicitHeight
 
@@ -40,8 +51,16 @@ Item {
         TaskCard {
             objectName: "card:" + row.model.taskId
             task: row.model
-            onToggle: row.toggle(row.model.taskId)
-            onOpen: row.open(row.model.taskId)
+            focused: row.focused
+            onToggle: {
+                row.makeCurrent()
+                row.toggle(row.model.taskId)
+            }
+            onOpen: {
+                row.makeCurrent()
+                row.open(row.model.taskId)
+            }
+            onDetails: row.details(row.model.taskId)
             onDelete_: row.delete_(row.model.taskId)
         }
     }

@@ -51,6 +51,7 @@ QtObject {
         source: "qrc:/Ondrel/UI/fonts/MaterialIcons-Regular.ttf"
     }
     readonly property var symbols: ({
+        "arrow.clockwise": "\ue5d5",
         "arrow.down.circle.fill": "\uf181",
         "arrow.triangle.2.circlepath": "\ue627",
         "arrow.up": "\ue5d8",
@@ -62,8 +63,13 @@ QtObject {
         "checkmark": "\ue5ca",
         "checkmark.circle.fill": "\ue86c",
         "checkmark.seal": "\uef76",
+        "chevron.left": "\ue5cb",
+        "chevron.right": "\ue5cc",
         "circle": "\ue836",
+        "clock.arrow.circlepath": "\ue889",
         "doc.on.doc": "\ue14d",
+        "exclamationmark.triangle.fill": "\ue002",
+        "info.circle": "\ue88e",
         "mic.fill": "\ue029",
         "plus": "\ue145",
         "repeat": "\ue040",

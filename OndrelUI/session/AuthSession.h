@@ -34,6 +34,9 @@ public:
     const QUrl& baseURL() const { return m_baseURL; }
     const std::shared_ptr<HTTPTransport>& transport() const { return m_transport; }
 
+    // A client carrying the current access token; its calls are not renewed on 401.
+    APIClient client() const { return APIClient(m_baseURL, m_transport, m_accessToken); }
+
     void set(const QString& access, const QString& refresh);
     void logout();
     QCoro::Task<void> refreshTokens();
@@ -47,8 +50,6 @@ Q_SIGNALS:
     void accessTokenChanged();
 
 private:
-    APIClient makeClient() const { return APIClient(m_baseURL, m_transport, m_accessToken); }
-
     std::optional<QString> m_accessToken;
     std::optional<QString> m_refreshTokenValue;
     QUrl m_baseURL;
@@ -63,7 +64,7 @@ template <class Body>
 std::invoke_result_t<Body&, APIClient> AuthSession::run(Body body) {
     const QPointer<AuthSession> self(this);
     try {
-        auto attempt = body(makeClient());
+        auto attempt = body(client());
         co_return co_await std::move(attempt);
     } catch (const APIError& error) {
         if (error.kind() != APIError::Kind::unauthorized)
@@ -76,6 +77,6 @@ std::invoke_result_t<Body&, APIClient> AuthSession::run(Body body) {
     co_await std::move(renewal);
     if (!self)
         throw APIError::unauthorized();
-    auto retry = body(self->makeClient());
+    auto retry = body(self->client());
     co_return co_await std::move(retry);
 }

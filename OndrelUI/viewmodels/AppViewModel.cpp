@@ -129,7 +129,9 @@ void AppViewModel::setStatusText(std::optional<QString> text) {
     Q_EMIT statusTextChanged();
 }
 
+// The line no longer shows a failed voice capture, so its offer to send it again goes too.
 void AppViewModel::fail(std::exception_ptr error, const QString& label) {
+    setRetryAudio(std::nullopt);
     setErrorText(failureText(std::move(error), label));
 }
 

@@ -10,11 +10,14 @@
 #include "OndrelUI/models/FolderListModel.h"
 #include "OndrelUI/models/TaskListModel.h"
 #include "OndrelUI/recorder/AudioRecorder.h"
+#include "OndrelUI/viewmodels/CaptureHistoryViewModel.h"
+#include "OndrelUI/viewmodels/FolderDeleteForm.h"
+#include "OndrelUI/viewmodels/TaskDetailViewModel.h"
+#include "OndrelUI/viewmodels/TaskEditForm.h"
 
 #include <QByteArray>
 #include <QCoroQmlTask>
 #include <QCoroTask>
-#include <QDateTime>
 #include <QObject>
 #include <QtQml/qqmlregistration.h>
 
@@ -42,6 +45,9 @@ class AppViewModel : public QObject {
     Q_PROPERTY(QString errorText READ errorTextValue NOTIFY errorTextChanged)
     Q_PROPERTY(bool isBusy READ isBusy NOTIFY isBusyChanged)
     Q_PROPERTY(QString statusText READ statusTextValue NOTIFY statusTextChanged)
+    // The error line shows the failure of the last voice capture, whose recording can be sent
+    // again.
+    Q_PROPERTY(bool canRetryCapture READ canRetryCapture NOTIFY canRetryCaptureChanged)
     Q_PROPERTY(FolderListModel* folderModel READ folderModel CONSTANT)
     Q_PROPERTY(TaskListModel* taskRows READ taskRows CONSTANT)
 
@@ -63,6 +69,7 @@ public:
     const std::optional<QString>& errorText() const { return m_errorText; }
     bool isBusy() const { return m_isBusy; }
     const std::optional<QString>& statusText() const { return m_statusText; }
+    bool canRetryCapture() const { return m_retryAudio.has_value(); }
     AuthSession* session() const { return m_session; }
     const std::shared_ptr<SpeechTranscriber>& transcriber() const { return m_transcriber; }
 
@@ -97,26 +104,35 @@ public:
     Q_INVOKABLE QCoro::QmlTask reloadTasks();
     Q_INVOKABLE QCoro::QmlTask selectFolder(const QString& folderId);
     Q_INVOKABLE QCoro::QmlTask selectFolderBy(int offset);
+    // The folder at that position of the tabs, counted from 0; none beyond the last.
+    Q_INVOKABLE QCoro::QmlTask selectFolderAt(int position);
     Q_INVOKABLE QCoro::QmlTask toggleTask(const QString& taskId);
     Q_INVOKABLE QCoro::QmlTask removeTask(const QString& taskId);
-    Q_INVOKABLE QCoro::QmlTask saveTask(const QString& taskId, const QString& title,
-                                        const QString& body, const QString& status,
-                                        const QString& priority, const QString& folderId,
-                                        const QDateTime& dueDate, bool hasDeadline);
     Q_INVOKABLE QCoro::QmlTask addFolder(const QString& name);
-    Q_INVOKABLE QCoro::QmlTask removeFolder(const QString& folderId, const QString& moveTasksTo,
-                                            bool deleteTasks);
     Q_INVOKABLE QCoro::QmlTask sendText(const QString& text);
     Q_INVOKABLE QCoro::QmlTask captureAudio(const QByteArray& audioData);
+    // The retry offer: the failed voice capture's recording, sent again.
+    Q_INVOKABLE QCoro::QmlTask retryCapture();
     // The sort menu: the new order, then the list reloaded in it.
     Q_INVOKABLE QCoro::QmlTask changeSort(bool byDeadline);
     // Return in the input field or the send button: an input of only spaces and tabs is not
     // sent and stays in the field; otherwise it is sent as typed and the field is to be
     // cleared (returns true).
     Q_INVOKABLE bool submitInput(const QString& input);
-    // The microphone button: starts a recording, or stops the running one and sends what it
-    // captured. A recorder that cannot start, or a recording without audio, changes nothing.
+    // The microphone button: starts a recording unless a capture is busy, or stops the running
+    // one and sends what it captured. A recorder that cannot start, or a recording without
+    // audio, changes nothing.
     Q_INVOKABLE void toggleRecording(AudioRecorder* recorder);
+
+    // What the sheets and the detail screens open with; null for an id no longer listed. The
+    // caller owns the result (QML: the JavaScript engine). The edit sheet saves through
+    // updateTask and deletes through deleteTask; the folder delete sheet offers the other
+    // folders in tab order and deletes through deleteFolder. History and detail call the
+    // service with the session's current access token, without renewal.
+    Q_INVOKABLE TaskEditForm* openTaskEditor(const QString& taskId);
+    Q_INVOKABLE FolderDeleteForm* openFolderDeletion(const QString& folderId);
+    Q_INVOKABLE CaptureHistoryViewModel* openHistory();
+    Q_INVOKABLE TaskDetailViewModel* openTaskDetail(const QString& taskId);
 
     // The one error line for a failure of the action named by `label`.
     static QString failureText(std::exception_ptr error, const QString& label);
@@ -130,6 +146,7 @@ Q_SIGNALS:
     void errorTextChanged();
     void isBusyChanged();
     void statusTextChanged();
+    void canRetryCaptureChanged();
 
 private:
     QCoro::Task<void> loadAll();
@@ -148,6 +165,7 @@ private:
     void setErrorText(std::optional<QString> text);
     void setBusy(bool busy);
     void setStatusText(std::optional<QString> text);
+    void setRetryAudio(std::optional<QByteArray> audio);
     void beginCapture(const QString& status);
     void endCapture();
     void fail(std::exception_ptr error, const QString& label);
@@ -165,6 +183,8 @@ private:
     std::optional<QString> m_errorText;
     bool m_isBusy = false;
     std::optional<QString> m_statusText;
+    // The recording of the voice capture whose failure the error line shows.
+    std::optional<QByteArray> m_retryAudio;
     // Only the latest load of each list may write its outcome; see loadFolders and loadTasks.
     quint64 m_folderLoads = 0;
     quint64 m_taskLoads = 0;

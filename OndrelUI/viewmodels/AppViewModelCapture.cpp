@@ -23,6 +23,14 @@ void AppViewModel::beginCapture(const QString& status) {
     setStatusText(status);
     setAssistantAnswer(std::nullopt);
     setErrorText(std::nullopt);
+    setRetryAudio(std::nullopt);
+}
+
+void AppViewModel::setRetryAudio(std::optional<QByteArray> audio) {
+    const bool had = m_retryAudio.has_value();
+    m_retryAudio = std::move(audio);
+    if (had != m_retryAudio.has_value())
+        Q_EMIT canRetryCaptureChanged();
 }
 
 void AppViewModel::endCapture() {
@@ -68,6 +76,7 @@ QCoro::Task<void> AppViewModel::capture(QByteArray audioData) {
         co_return;
     if (outcome.error) {
         fail(outcome.error, captureLabel());
+        setRetryAudio(std::move(audioData)); // after fail(), which drops any earlier offer
         endCapture();
         co_return;
     }

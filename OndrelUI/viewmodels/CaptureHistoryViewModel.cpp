@@ -74,7 +74,7 @@ QCoro::QmlTask CaptureHistoryViewModel::loadHistory() {
 }
 
 QCoro::QmlTask CaptureHistoryViewModel::openCapture(const QString& id) {
-    return open(id);
+    return id.isEmpty() ? noAction() : open(id);
 }
 
 QCoro::QmlTask CaptureHistoryViewModel::reprocessCapture(const QString& id,

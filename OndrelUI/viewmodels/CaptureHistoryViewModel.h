@@ -39,7 +39,8 @@ public:
     QCoro::Task<void> open(QString id);
     QCoro::Task<void> reprocess(QString id, std::optional<QString> editedText);
 
-    // Entry points for QML; an empty edited text stands for none.
+    // Entry points for QML; an empty edited text stands for none, and an empty id opens
+    // nothing.
     Q_INVOKABLE QCoro::QmlTask loadHistory();
     Q_INVOKABLE QCoro::QmlTask openCapture(const QString& id);
     Q_INVOKABLE QCoro::QmlTask reprocessCapture(const QString& id, const QString& editedText);

@@ -1,14 +1,28 @@
 #include "OndrelUI/viewmodels/TaskDetailViewModel.h"
 
+#include "OndrelUI/models/TaskFacts.h"
 #include "OndrelUI/viewmodels/Outcome.h"
 
 #include <QPointer>
+#include <QTimeZone>
 
 #include <algorithm>
 
+namespace {
+
+QList<ChoiceListModel::Choice> everyStatus() {
+    QList<ChoiceListModel::Choice> choices;
+    for (TaskStatus status : allCases<TaskStatus>())
+        choices.append({rawValue(status), rawValue(status)});
+    return choices;
+}
+
+} // namespace
+
 TaskDetailViewModel::TaskDetailViewModel(TaskItem task, APIClient api, QObject* parent)
     : QObject(parent), m_task(std::move(task)), m_api(std::move(api)),
-      m_checklist(new ChecklistModel(this)) {
+      m_checklist(new ChecklistModel(this)),
+      m_statusChoices(new ChoiceListModel(everyStatus(), this)) {
     m_checklist->setEntries(m_task.checklist.value_or(QList<ChecklistItem>()));
 }
 
@@ -16,8 +30,9 @@ QString TaskDetailViewModel::bodyText() const {
     return m_task.body && !m_task.body->trimmed().isEmpty() ? *m_task.body : QString();
 }
 
-QDateTime TaskDetailViewModel::dueDate() const {
-    return m_task.dueDate ? m_task.dueDate->toQDateTime() : QDateTime();
+QString TaskDetailViewModel::dueText() const {
+    return m_task.dueDate ? TaskFacts::abbreviatedDate(*m_task.dueDate, QTimeZone::systemTimeZone())
+                          : QString();
 }
 
 void TaskDetailViewModel::setTask(TaskItem task) {
@@ -65,11 +80,9 @@ void TaskDetailViewModel::toggleChecklist(const QString& id) {
     Q_EMIT taskChanged();
 }
 
-QCoro::QmlTask TaskDetailViewModel::saveTask(const QString& title, const QString& status,
-                                             const QString& priority) {
-    const auto wireStatus = fromRawValue<TaskStatus>(status);
-    const auto wirePriority = fromRawValue<Priority>(priority);
-    if ((!status.isEmpty() && !wireStatus) || (!priority.isEmpty() && !wirePriority))
+QCoro::QmlTask TaskDetailViewModel::chooseStatus(int index) {
+    if (index < 0 || index >= m_statusChoices->rowCount())
         return noAction();
-    return save(title.isEmpty() ? std::nullopt : std::optional(title), wireStatus, wirePriority);
+    return save(std::nullopt, fromRawValue<TaskStatus>(m_statusChoices->choices()[index].value),
+                std::nullopt);
 }

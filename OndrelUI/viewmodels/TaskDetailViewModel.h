@@ -5,10 +5,10 @@
 #include "OndrelCore/wire/TaskItem.h"
 #include "OndrelCore/wire/TaskStatus.h"
 #include "OndrelUI/models/ChecklistModel.h"
+#include "OndrelUI/models/ChoiceListModel.h"
 
 #include <QCoroQmlTask>
 #include <QCoroTask>
-#include <QDateTime>
 #include <QObject>
 #include <QtQml/qqmlregistration.h>
 
@@ -23,8 +23,12 @@ class TaskDetailViewModel : public QObject {
 
     Q_PROPERTY(QString title READ title NOTIFY taskChanged)
     Q_PROPERTY(QString bodyText READ bodyText NOTIFY taskChanged) // empty when blank or absent
-    Q_PROPERTY(QDateTime dueDate READ dueDate NOTIFY taskChanged) // invalid when absent
-    Q_PROPERTY(QString status READ status NOTIFY taskChanged)     // wire string
+    // The due date as an abbreviated date in the local zone; empty without one.
+    Q_PROPERTY(QString dueText READ dueText NOTIFY taskChanged)
+    Q_PROPERTY(QString status READ status NOTIFY taskChanged) // wire string
+    // Every status in declaration order, each labelled with its wire string.
+    Q_PROPERTY(ChoiceListModel* statusChoices READ statusChoices CONSTANT)
+    Q_PROPERTY(int statusIndex READ statusIndex NOTIFY taskChanged)
     Q_PROPERTY(ChecklistModel* checklist READ checklist CONSTANT)
     Q_PROPERTY(QString errorText READ errorTextValue NOTIFY errorTextChanged) // empty: none
 
@@ -37,8 +41,10 @@ public:
 
     QString title() const { return m_task.title; }
     QString bodyText() const;
-    QDateTime dueDate() const;
+    QString dueText() const;
     QString status() const { return rawValue(m_task.status); }
+    ChoiceListModel* statusChoices() const { return m_statusChoices; }
+    int statusIndex() const { return m_statusChoices->indexOf(status()); }
     ChecklistModel* checklist() const { return m_checklist; }
 
     // Sends only the given fields. Never throws; a failure sets errorText.
@@ -46,10 +52,9 @@ public:
                            std::optional<Priority> priority);
     Q_INVOKABLE void toggleChecklist(const QString& id);
 
-    // Entry point for QML: empty texts stand for "unchanged"; an unknown wire string for a
-    // status or priority sends nothing.
-    Q_INVOKABLE QCoro::QmlTask saveTask(const QString& title, const QString& status,
-                                        const QString& priority);
+    // The status picker: saves the status at that row of statusChoices alone. The picker
+    // keeps showing `status`, which changes once the service's answer replaces the task.
+    Q_INVOKABLE QCoro::QmlTask chooseStatus(int index);
 
 Q_SIGNALS:
     void taskChanged();
@@ -63,4 +68,5 @@ private:
     std::optional<QString> m_errorText;
     APIClient m_api;
     ChecklistModel* m_checklist;
+    ChoiceListModel* m_statusChoices;
 };

@@ -86,4 +86,24 @@ QList<TaskItem> tasks() {
     return {call, groceries, internet, podcast, report, doctor};
 }
 
+QList<Capture> captures() {
+    const std::pair<CaptureStatus, Instant> made[] = {
+        {CaptureStatus::processing, at(2025, 3, 11, 9, 5)},
+        {CaptureStatus::processed, at(2025, 3, 10, 18, 30)},
+        {CaptureStatus::failed, at(2025, 3, 10, 8, 12)},
+        {CaptureStatus::superseded, at(2025, 3, 8, 21, 40)},
+        {CaptureStatus::uploaded, at(2025, 3, 2, 7, 55)},
+    };
+    QList<Capture> result;
+    for (const auto& [status, createdAt] : made) {
+        Capture capture;
+        capture.id = QStringLiteral("c") + QString::number(result.size() + 1);
+        capture.userId = QStringLiteral("u1");
+        capture.status = status;
+        capture.createdAt = createdAt;
+        result.append(capture);
+    }
+    return result;
+}
+
 } // namespace ScreenData

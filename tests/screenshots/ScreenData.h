@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OndrelCore/wire/Capture.h"
 #include "OndrelCore/wire/Folder.h"
 #include "OndrelCore/wire/TaskItem.h"
 
@@ -13,5 +14,7 @@ QList<Folder> folders();
 // The inbox's tasks: active ones (one overdue, one with a checklist, one repeating, one with
 // tags) and two done ones.
 QList<TaskItem> tasks();
+// Past captures in every status, newest first.
+QList<Capture> captures();
 
 } // namespace ScreenData

@@ -4,6 +4,7 @@
 
 #include "OndrelCore/json/ODJSON.h"
 #include "OndrelCore/wire/ApplyResult.h"
+#include "OndrelCore/wire/CaptureProcessResponse.h"
 #include "ScreenData.h"
 #include "support/GateScene.h"
 #include "support/WaitUntil.h"
@@ -25,38 +26,42 @@ struct Service {
     HTTPResponse answer(const HTTPRequest& request) const {
         const QString path = request.url.path();
         if (path == u"/folders")
-            return {ODJSON::encoder().encode(ScreenData::folders()), 200};
+            return {ODJSON::encoder().encode(onlyOneFolder ? ScreenData::folders().mid(1, 1)
+                                                           : ScreenData::folders()),
+                    200};
         if (path == u"/tasks")
             return {ODJSON::encoder().encode(withTasks ? ScreenData::tasks() : QList<TaskItem>()),
                     200};
-        if (path == u"/assistant" && failing)
+        if (path == u"/captures" && request.method == "GET")
+            return {ODJSON::encoder().encode(ScreenData::captures()), 200};
+        if (failing && (path == u"/assistant" || path == u"/captures"))
             return {QByteArray("{\"error\":\"AI временно недоступен, попробуйте позже\"}"), 503};
         ApplyResult result;
         result.answer = QStringLiteral("Готово: добавил «Купить молоко» во «Входящие» на завтра.");
+        if (path == u"/captures")
+            return {ODJSON::encoder().encode(CaptureProcessResponse{.result = result}), 200};
         return {ODJSON::encoder().encode(result), 200};
     }
 
     bool withTasks = true;
+    bool onlyOneFolder = false;
     bool failing = false;
 };
 
-// The gate over the data set's service, signed in or not; a signed-in root screen offers the
-// update action and has loaded its lists.
+// The gate over the data set's service, signed in or not; a signed-in root screen has loaded its
+// lists.
 class Scene {
 public:
-    explicit Scene(bool signedIn, bool withTasks = true,
-                   const QString& file = QStringLiteral("AppGateView.qml")) {
-        m_service.withTasks = withTasks;
+    explicit Scene(bool signedIn, Service service = {},
+                   const QString& file = QStringLiteral("AppGateView.qml"))
+        : m_service(service) {
         m_transport->setHandler(
             [this](const HTTPRequest& request) { return m_service.answer(request); });
         m_scene = std::make_unique<GateScene>(m_transport, signedIn, file,
                                               signedIn ? windowSize : QSize(480, 440));
         if (!signedIn)
             return;
-        if (file != u"Main.qml")
-            screen().root()->setProperty(
-                "checkUpdates", QVariant::fromValue(screen().engine().evaluate("(function() {})")));
-        waitUntil([&] { return vm() && vm()->taskCount() == (withTasks ? 6 : 0); });
+        waitUntil([&] { return vm() && vm()->taskCount() == (m_service.withTasks ? 6 : 0); });
     }
 
     AppGate& gate() { return m_scene->gate(); }
@@ -116,13 +121,16 @@ void signIn(Shots& shots) {
 
 void lists(Shots& shots) {
     {
-        Scene scene(true, false);
+        Scene scene(true, Service{.withTasks = false});
         shots.take(scene, QStringLiteral("root-empty"));
         shots.check(scene);
     }
     Scene scene(true);
     ScreenHarness& screen = scene.screen();
     shots.take(scene, QStringLiteral("root-tasks"));
+    screen.item("taskList")->forceActiveFocus();
+    screen.press(Qt::Key_Down);
+    shots.take(scene, QStringLiteral("root-card-focus"));
     screen.click(screen.item("tab:home"), Qt::RightButton);
     shots.take(scene, QStringLiteral("tab-context-menu"));
     screen.press(Qt::Key_Escape);
@@ -153,6 +161,73 @@ void captures(Shots& shots) {
     shots.check(scene);
 }
 
+// A voice capture the service failed: the error line offers to send the recording again.
+void retry(Shots& shots) {
+    Scene scene(true, Service{.failing = true});
+    ScreenHarness& screen = scene.screen();
+    screen.click(screen.item("micButton"));
+    waitUntil([&] { return scene.recorder().level() > 0.3; });
+    screen.click(screen.item("micButton"));
+    waitUntil([&] { return scene.vm()->canRetryCapture(); });
+    shots.take(scene, QStringLiteral("root-retry"));
+    shots.check(scene);
+}
+
+// The edit sheet for an inbox task (it opens as "Открыта") and for one with a deadline, the
+// deadline's calendar, and the question before a deletion.
+void editSheet(Shots& shots) {
+    Scene scene(true);
+    ScreenHarness& screen = scene.screen();
+    screen.click(screen.item("openButton", screen.item("card:t4")));
+    shots.take(scene, QStringLiteral("edit-sheet-inbox"));
+    screen.press(Qt::Key_Escape);
+    screen.click(screen.item("openButton", screen.item("card:t1")));
+    shots.take(scene, QStringLiteral("edit-sheet-deadline"));
+    screen.click(screen.item("datePicker"));
+    shots.take(scene, QStringLiteral("edit-sheet-calendar"));
+    screen.press(Qt::Key_Escape);
+    screen.click(screen.item("deleteTaskButton"));
+    shots.take(scene, QStringLiteral("edit-sheet-delete-confirmation"));
+    screen.press(Qt::Key_Escape);
+    screen.press(Qt::Key_Escape);
+    shots.check(scene);
+}
+
+// The folder delete sheet moving the tasks, deleting them, and with no folder to move them to.
+void folderDeletion(Shots& shots) {
+    {
+        Scene scene(true);
+        ScreenHarness& screen = scene.screen();
+        screen.click(screen.item("tab:home"), Qt::RightButton);
+        screen.click(screen.itemWithText(QStringLiteral("Удалить папку")));
+        shots.take(scene, QStringLiteral("folder-delete-move"));
+        screen.click(screen.item("secondSegment"));
+        shots.take(scene, QStringLiteral("folder-delete-all"));
+        screen.press(Qt::Key_Escape);
+        shots.check(scene);
+    }
+    Scene scene(true, Service{.onlyOneFolder = true});
+    ScreenHarness& screen = scene.screen();
+    screen.click(screen.item("tab:home"), Qt::RightButton);
+    screen.click(screen.itemWithText(QStringLiteral("Удалить папку")));
+    shots.take(scene, QStringLiteral("folder-delete-no-others"));
+    shots.check(scene);
+}
+
+// The history (Ctrl+H) and a task's detail with its checklist (the card's "Подробнее").
+void historyAndDetail(Shots& shots) {
+    Scene scene(true);
+    ScreenHarness& screen = scene.screen();
+    screen.press(Qt::Key_H, Qt::ControlModifier);
+    waitUntil([&] { return screen.item("capture:c5") != nullptr; });
+    shots.take(scene, QStringLiteral("history"));
+    screen.press(Qt::Key_Escape);
+    screen.click(screen.item("card:t2"), Qt::RightButton);
+    screen.click(screen.itemWithText(QStringLiteral("Подробнее")));
+    shots.take(scene, QStringLiteral("task-detail"));
+    shots.check(scene);
+}
+
 void recording(Shots& shots) {
     Scene scene(true);
     scene.updateState().reportValidUpdate();
@@ -163,11 +238,14 @@ void recording(Shots& shots) {
     shots.check(scene);
 }
 
-// The whole window, its application menu open.
+// The whole window, its application menu open, then its tasks menu with the keys.
 void window(Shots& shots) {
-    Scene scene(true, true, QStringLiteral("Main.qml"));
+    Scene scene(true, {}, QStringLiteral("Main.qml"));
     scene.screen().click(scene.screen().itemWithText(QStringLiteral("Ondrel")));
     shots.take(scene, QStringLiteral("window-menu"));
+    scene.screen().press(Qt::Key_Escape);
+    scene.screen().click(scene.screen().itemWithText(QStringLiteral("Задачи")));
+    shots.take(scene, QStringLiteral("window-tasks-menu"));
     shots.check(scene);
 }
 
@@ -183,6 +261,10 @@ int main(int argc, char** argv) {
     lists(shots);
     captures(shots);
     recording(shots);
+    retry(shots);
+    editSheet(shots);
+    folderDeletion(shots);
+    historyAndDetail(shots);
     window(shots);
     return shots.failed() ? 1 : 0;
 }

@@ -30,10 +30,11 @@ GateScene::GateScene(std::shared_ptr<FakeTransport> transport, bool signedIn, co
         std::make_unique<AppGate>(QUrl(QStringLiteral("https://service.test")), m_transport,
                                   std::make_unique<QSettings>(settingsFile, QSettings::IniFormat),
                                   [](const QUrl&) { return true; });
-    QVariantMap inputs{{"gate", QVariant::fromValue(m_gate.get())},
-                       {"recorder", QVariant::fromValue(&m_recorder)},
-                       {"updateState", QVariant::fromValue(&m_updateState)}};
-    if (file == u"Main.qml")
-        inputs.insert(QStringLiteral("updater"), QVariant::fromValue(&m_updater));
-    m_screen = std::make_unique<ScreenHarness>(file, inputs, size);
+    m_screen = std::make_unique<ScreenHarness>(
+        file,
+        QVariantMap{{"gate", QVariant::fromValue(m_gate.get())},
+                    {"recorder", QVariant::fromValue(&m_recorder)},
+                    {"updateState", QVariant::fromValue(&m_updateState)},
+                    {"updater", QVariant::fromValue(&m_updater)}},
+        size);
 }

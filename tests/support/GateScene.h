@@ -19,7 +19,7 @@
 class GateScene {
 public:
     // `signedIn`: a token pair is stored first, so the gate starts signed in. `file` is
-    // AppGateView.qml or Main.qml, which also takes the updater.
+    // AppGateView.qml or Main.qml; both get the updater, so the header offers its buttons.
     GateScene(std::shared_ptr<FakeTransport> transport, bool signedIn,
               const QString& file = QStringLiteral("AppGateView.qml"), QSize size = {640, 760});
 

@@ -114,8 +114,8 @@ void ScreenHarness::type(const QString& text) {
     settle();
 }
 
-void ScreenHarness::press(Qt::Key key) {
-    QTest::keyClick(m_window, key);
+void ScreenHarness::press(Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    QTest::keyClick(m_window, key, modifiers);
     settle();
 }
 

@@ -34,7 +34,7 @@ public:
 
     void click(QQuickItem* item, Qt::MouseButton button = Qt::LeftButton);
     void type(const QString& text);
-    void press(Qt::Key key);
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // Lets the window lay out, animate and render once.
     void settle();
 

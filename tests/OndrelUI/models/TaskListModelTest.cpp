@@ -192,4 +192,23 @@ TEST_F(TaskListModelTest, Roles_show_what_the_card_needs) {
     EXPECT_FALSE(doneRow.data(TaskListModel::CompletedTextRole).toString().isEmpty());
 }
 
+// Keyboard moves go from card to card past the header and stop at either end.
+TEST_F(TaskListModelTest, Keys_step_through_task_rows_past_the_header) {
+    load({makeTask("a"), makeTask("b", TaskStatus::done), makeTask("c"),
+          makeTask("d", TaskStatus::cancelled)}); // rows: a, c, header, b, d
+    const struct {
+        int row;
+        int step;
+        int next;
+    } moves[] = {{-1, 1, 0}, {-1, -1, 4}, {0, -1, 0}, {0, 1, 1}, {1, 1, 3}, {3, -1, 1}, {4, 1, 4}};
+    for (const auto& m : moves)
+        EXPECT_EQ(model.adjacentTaskRow(m.row, m.step), m.next) << m.row << " by " << m.step;
+    EXPECT_EQ(model.taskIdAtRow(3), QStringLiteral("b"));
+    EXPECT_EQ(model.taskIdAtRow(2), QString());
+    EXPECT_EQ(model.taskIdAtRow(-1), QString());
+
+    load({});
+    EXPECT_EQ(model.adjacentTaskRow(-1, 1), -1);
+}
+
 } // namespace

@@ -79,4 +79,21 @@ TEST_F(GateScreenTest, The_window_menu_and_the_header_check_for_updates) {
     EXPECT_EQ(screen().warnings(), QStringList());
 }
 
+TEST_F(GateScreenTest, The_tasks_menu_offers_the_root_screens_actions_with_their_keys) {
+    show(false, QStringLiteral("Main.qml"));
+    EXPECT_FALSE(screen().itemWithText(QStringLiteral("Задачи"))->isEnabled());
+
+    show(true, QStringLiteral("Main.qml"));
+    EXPECT_TRUE(waitUntil([&] { return transport->requests().size() == 2; }));
+    screen().settle();
+    screen().click(screen().itemWithText(QStringLiteral("Задачи")));
+    EXPECT_TRUE(screen().itemWithText(QStringLiteral("Ctrl+Shift+Tab")));
+    EXPECT_TRUE(screen().itemWithText(QStringLiteral("Ctrl+H")));
+    screen().click(screen().itemWithText(QStringLiteral("История записей")));
+    EXPECT_TRUE(screen().find(QStringLiteral("historySheet")));
+    EXPECT_TRUE(waitUntil([&] { return transport->requests().size() == 3; }));
+    EXPECT_EQ(transport->requests().last().url.path(), QStringLiteral("/captures"));
+    EXPECT_EQ(screen().warnings(), QStringList());
+}
+
 } // namespace

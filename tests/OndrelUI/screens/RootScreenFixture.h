@@ -1,27 +1,16 @@
 #pragma once
 
 #include "OndrelUI/recorder/AudioRecorder.h"
+#include "OndrelUI/update/AppUpdater.h"
 #include "OndrelUI/update/UpdateState.h"
 #include "OndrelUI/viewmodels/AppViewModel.h"
-#include "support/ScreenHarness.h"
 #include "TaskFactory.h"
 #include "ViewModelFixture.h"
+#include "support/ScreenHarness.h"
 #include "support/SyntheticPcmSource.h"
 #include "support/WaitUntil.h"
 
-#include <QJSValue>
-#include <QQmlEngine>
-
 #include <memory>
-
-// Counts the calls of the screen's update action.
-class CallCounter : public QObject {
-    Q_OBJECT
-
-public:
-    Q_INVOKABLE void count() { ++calls; }
-    int calls = 0;
-};
 
 // The root screen over a signed-in view model whose service is scripted, with a recorder fed by
 // a synthetic tone.
@@ -37,25 +26,27 @@ protected:
                         {"recorder", QVariant::fromValue(&recorder)},
                         {"updateState", QVariant::fromValue(&updateState)}});
         if (withUpdateAction)
-            screen->root()->setProperty("checkUpdates", QVariant::fromValue(checkUpdates()));
+            screen->root()->setProperty("updater", QVariant::fromValue(&updater));
         EXPECT_TRUE(waitUntil(
             [&] { return transport->requests().size() == 2 && vm.taskCount() == tasks.size(); }));
         screen->settle();
         newRequests();
     }
 
-    // A function for the screen's update action that counts its calls.
-    QJSValue checkUpdates() {
-        QJSEngine::setObjectOwnership(&updateChecks, QJSEngine::CppOwnership);
-        return screen->engine().newQObject(&updateChecks).property(QStringLiteral("count"));
+    static UpdaterSettings checkOnlyWhenAsked() {
+        UpdaterSettings settings;
+        settings.firstCheckDelay = std::nullopt;
+        return settings;
     }
 
-    bool shown(const char* objectName) const { return screen->item(objectName) != nullptr; }
+    // An item or a popup (a sheet, a dialog) with that name is on screen.
+    bool shown(const char* objectName) const { return screen->find(objectName) != nullptr; }
     bool showsText(const QString& text) const { return screen->itemWithText(text) != nullptr; }
 
     AppViewModel vm{&session};
     AudioRecorder recorder{std::make_unique<SyntheticPcmSource>()};
     UpdateState updateState;
+    // Checks only when asked, against no feed: each check opens the dialog and fails.
+    AppUpdater updater{&updateState, checkOnlyWhenAsked()};
     std::unique_ptr<ScreenHarness> screen;
-    CallCounter updateChecks;
 };

@@ -5,6 +5,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -65,7 +66,9 @@ TEST_F(RootScreenTest, A_card_completes_opens_and_deletes_its_task) {
     EXPECT_EQ(transport->requests().last().url.path(), QStringLiteral("/tasks/a/complete"));
 
     screen->click(screen->item("openButton", screen->item("card:b")));
-    EXPECT_EQ(screen->root()->property("editingTaskId").toString(), QStringLiteral("b"));
+    EXPECT_TRUE(shown("taskEditSheet"));
+    screen->press(Qt::Key_Escape);
+    EXPECT_FALSE(shown("taskEditSheet"));
 
     screen->click(screen->item("card:b"), Qt::RightButton);
     ASSERT_NE(screen->find("cardMenu"), nullptr);
@@ -136,6 +139,7 @@ TEST_F(RootScreenTest, Recording_disables_the_field_and_a_second_click_sends_the
     screen->click(screen->item("micButton"));
     ASSERT_TRUE(recorder.isRecording());
     EXPECT_FALSE(field->isEnabled());
+    EXPECT_LT(field->opacity(), 1); // and looks it
     EXPECT_EQ(field->property("placeholderText").toString(), QStringLiteral("Слушаю…"));
     ASSERT_TRUE(waitUntil([&] { return recorder.level() > 0.1; }));
     screen->settle();
@@ -155,14 +159,39 @@ TEST_F(RootScreenTest, Recording_disables_the_field_and_a_second_click_sends_the
     EXPECT_EQ(screen->warnings(), QStringList());
 }
 
-TEST_F(RootScreenTest, Update_buttons_need_an_update_action_and_the_sort_menu_reloads) {
+TEST_F(RootScreenTest, A_failed_recording_is_offered_again_and_resent_as_it_was) {
+    open(twoFolders, {});
+    screen->click(screen->item("micButton"));
+    ASSERT_TRUE(waitUntil([&] { return recorder.level() > 0.1; }));
+    answerStatus(503, "занято");
+    screen->click(screen->item("micButton"));
+    ASSERT_TRUE(waitUntil([&] { return !vm.isBusy() && vm.errorText(); }));
+    screen->settle();
+    const QString recording = body().value("audioBase64").toString();
+    ASSERT_FALSE(recording.isEmpty());
+
+    answer(CaptureProcessResponse{}, twoFolders, QList<TaskItem>{});
+    // The line fades in; a button takes clicks once it shows.
+    ASSERT_TRUE(waitUntil([&] { return screen->item("errorRow")->opacity() == 1; }));
+    screen->click(screen->item("retryButton"));
+    ASSERT_TRUE(waitUntil([&] { return !vm.isBusy() && vm.assistantAnswer(); }));
+    screen->settle();
+    EXPECT_EQ(newRequests(), (QStringList{"POST /captures", "POST /captures", "GET /folders",
+                                          "GET /tasks?folderId=f1"}));
+    EXPECT_EQ(body(2).value("audioBase64").toString(), recording);
+    EXPECT_FALSE(shown("retryButton"));
+    EXPECT_EQ(screen->warnings(), QStringList());
+}
+
+TEST_F(RootScreenTest, Update_buttons_need_an_updater_and_the_sort_menu_reloads) {
     open(twoFolders, {}, false);
+    QSignalSpy checks(&updater, &AppUpdater::dialogRequested);
     updateState.reportValidUpdate();
     screen->settle();
     EXPECT_FALSE(shown("checkUpdatesButton"));
     EXPECT_FALSE(shown("installUpdateButton"));
 
-    screen->root()->setProperty("checkUpdates", QVariant::fromValue(checkUpdates()));
+    screen->root()->setProperty("updater", QVariant::fromValue(&updater));
     screen->settle();
     EXPECT_FALSE(shown("checkUpdatesButton"));
     screen->click(screen->item("installUpdateButton"));
@@ -170,7 +199,7 @@ TEST_F(RootScreenTest, Update_buttons_need_an_update_action_and_the_sort_menu_re
     screen->settle();
     EXPECT_FALSE(shown("installUpdateButton"));
     screen->click(screen->item("checkUpdatesButton"));
-    EXPECT_EQ(updateChecks.calls, 2);
+    EXPECT_EQ(checks.size(), 2);
 
     answer(QList<TaskItem>{});
     screen->click(screen->item("sortButton"));
@@ -203,7 +232,7 @@ TEST_F(RootScreenTest, New_folder_dialog_creates_or_cancels_and_folder_menu_asks
 
     screen->click(screen->item("tab:f2"), Qt::RightButton);
     screen->click(screen->itemWithText(QStringLiteral("Удалить папку")));
-    EXPECT_EQ(screen->root()->property("deletingFolderId").toString(), QStringLiteral("f2"));
+    EXPECT_TRUE(showsText(QStringLiteral("Папка «Дом» будет удалена. Действие необратимо.")));
     EXPECT_EQ(screen->warnings(), QStringList());
 }
 

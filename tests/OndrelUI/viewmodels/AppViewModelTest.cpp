@@ -10,6 +10,7 @@
 #include "TaskFactory.h"
 #include "ViewModelFixture.h"
 #include "support/MockSpeechTranscriber.h"
+#include "support/WaitUntil.h"
 
 #include <QAbstractItemModelTester>
 
@@ -491,6 +492,59 @@ TEST_F(AppViewModelTest, A_capture_in_progress_excludes_the_other) {
               (QStringList{"POST /captures", "GET /folders", "GET /tasks?folderId=f1"}));
     EXPECT_FALSE(vm.isBusy());
     EXPECT_EQ(vm.assistantAnswer(), QStringLiteral("первый"));
+}
+
+// The offer to send a failed recording again lasts while the error line shows that failure.
+TEST_F(AppViewModelTest, A_failed_recording_is_offered_again_until_the_line_moves_on) {
+    prime(threeFolders, {});
+    const auto failCapture = [&] {
+        answerStatus(503, "занято");
+        wait(vm.capture("запись"));
+        return vm.canRetryCapture();
+    };
+    ASSERT_TRUE(failCapture());
+    answerStatus(500, "x");
+    wait(vm.loadTasks()); // another failure takes the line
+    EXPECT_FALSE(vm.canRetryCapture());
+
+    ASSERT_TRUE(failCapture());
+    answerStatus(500, "x");
+    wait(vm.send("текст")); // a new capture, failing for itself
+    EXPECT_FALSE(vm.canRetryCapture());
+
+    ASSERT_TRUE(failCapture());
+    answer(CaptureProcessResponse{}, threeFolders, QList<TaskItem>{});
+    transport->setHeld(true);
+    vm.retryCapture(); // the capture drops the offer as it starts
+    EXPECT_TRUE(vm.isBusy());
+    EXPECT_FALSE(vm.canRetryCapture());
+    transport->release();
+    EXPECT_TRUE(waitUntil([&] { return !vm.isBusy(); }));
+    EXPECT_FALSE(vm.canRetryCapture());
+}
+
+// A sheet opens on a record still listed; history and detail call with the current token.
+TEST_F(AppViewModelTest, Sheets_and_screens_open_on_listed_records_with_the_current_token) {
+    prime(threeFolders, {makeTask("a")});
+    EXPECT_EQ(vm.openTaskEditor("gone"), nullptr);
+    EXPECT_EQ(vm.openFolderDeletion("gone"), nullptr);
+    EXPECT_EQ(vm.openTaskDetail("gone"), nullptr);
+    const std::unique_ptr<FolderDeleteForm> deletion(vm.openFolderDeletion("f2"));
+    EXPECT_EQ(deletion->folderName(), QStringLiteral("Работа"));
+    EXPECT_EQ(deletion->targets()->indexOf("f1"), 0);
+    EXPECT_EQ(deletion->targets()->indexOf("f3"), 1);
+    EXPECT_EQ(deletion->targets()->rowCount(), 2);
+
+    session.set(QStringLiteral("access-2"), QStringLiteral("refresh-2"));
+    const std::unique_ptr<CaptureHistoryViewModel> history(vm.openHistory());
+    const std::unique_ptr<TaskDetailViewModel> detail(vm.openTaskDetail("a"));
+    EXPECT_EQ(detail->task(), makeTask("a"));
+    answer(QList<Capture>{}, makeTask("a"));
+    wait(history->load());
+    wait(detail->save(std::nullopt, TaskStatus::done, std::nullopt));
+    EXPECT_EQ(newRequests(), (QStringList{"GET /captures", "PATCH /tasks/a"}));
+    for (const HTTPRequest& request : transport->requests().mid(transport->requests().size() - 2))
+        EXPECT_EQ(request.header("Authorization"), QByteArray("Bearer access-2"));
 }
 
 // The service transcribes; the transcriber given is kept for later and never consulted.

@@ -65,26 +65,26 @@ TEST_F(QmlEntryPointsTest, Actions_take_ids_and_wire_strings) {
     run(QStringLiteral("vm.toggleTask('missing')"));
     EXPECT_EQ(newRequests(), QStringList{"POST /tasks/a/complete"});
 
-    answer(makeTask("a"));
     answer(QList<TaskItem>{});
-    run(QStringLiteral("vm.saveTask('a', 'Молоко', '', 'IN_PROGRESS', 'HIGH', 'f2', "
-                       "new Date(Date.UTC(2026, 0, 2)), true)"));
-    EXPECT_EQ(body(1), (QJsonObject{{"title", "Молоко"},
-                                    {"status", "IN_PROGRESS"},
-                                    {"priority", "HIGH"},
-                                    {"folderId", "f2"},
-                                    {"body", ""},
-                                    {"dueDate", "2026-01-02T00:00:00.000Z"},
-                                    {"hasDeadline", true}}));
-    run(QStringLiteral("vm.saveTask('a', 'x', '', 'NOT_A_STATUS', 'HIGH', '', new Date(), false)"));
-    EXPECT_EQ(newRequests(), (QStringList{"PATCH /tasks/a", "GET /tasks?folderId=f1"}));
+    run(QStringLiteral("vm.selectFolderAt(1)"));
+    run(QStringLiteral("vm.selectFolderAt(2)"));
+    run(QStringLiteral("vm.selectFolderAt(-1)"));
+    EXPECT_EQ(newRequests(), QStringList{"GET /tasks?folderId=f2"});
 
+    // The sheets' forms act through the view model: the edit sheet's save patches the task
+    // and reloads the list, the folder sheet's confirmation deletes and reloads.
+    answer(QList<TaskItem>{makeTask("a")});
+    run(QStringLiteral("vm.selectFolderAt(0)"));
+    answer(makeTask("a"), QList<TaskItem>{});
+    run(QStringLiteral("vm.openTaskEditor('a').save()"));
     answer(makeFolder("f2", QStringLiteral("Дом")));
     answer(QList<Folder>{makeFolder("f1", QStringLiteral("Входящие"))});
     answer(QList<TaskItem>{});
-    run(QStringLiteral("vm.removeFolder('f2', 'f1', false)"));
-    EXPECT_EQ(newRequests(), (QStringList{"DELETE /folders/f2?tasks=move&to=f1", "GET /folders",
-                                          "GET /tasks?folderId=f1"}));
+    run(QStringLiteral("vm.openFolderDeletion('f2').confirm()"));
+    EXPECT_EQ(newRequests(),
+              (QStringList{"GET /tasks?folderId=f1", "PATCH /tasks/a", "GET /tasks?folderId=f1",
+                           "DELETE /folders/f2?tasks=move&to=f1", "GET /folders",
+                           "GET /tasks?folderId=f1"}));
 
     ApplyResult result;
     result.answer = QStringLiteral("Готово, записал");
@@ -146,19 +146,23 @@ TEST_F(QmlEntryPointsTest, History_and_detail_read_as_plain_values) {
     run(QStringLiteral("history.openCapture('c1')"));
     EXPECT_EQ(read("history.errorText").toString(), QStringLiteral("Не удалось открыть запрос"));
 
+    EXPECT_EQ(read("history.captureRows.captureIdAtRow(1)").toString(), QStringLiteral("c2"));
+    EXPECT_EQ(read("history.captureRows.captureIdAtRow(2)").toString(), QString());
+
     EXPECT_EQ(read("detail.bodyText").toString(), QString());
-    EXPECT_FALSE(read("detail.dueDate.getTime() > 0").toBool());
+    EXPECT_EQ(read("detail.dueText").toString(), QString());
     read("detail.toggleChecklist('c1')");
     EXPECT_TRUE(detail.task().checklist->at(0).done);
     newRequests();
     TaskItem started = task;
     started.status = TaskStatus::inProgress;
     answer(started);
-    run(QStringLiteral("detail.saveTask('', 'IN_PROGRESS', '')"));
-    run(QStringLiteral("detail.saveTask('', 'BOGUS', '')"));
+    run(QStringLiteral("detail.chooseStatus(2)"));
+    run(QStringLiteral("detail.chooseStatus(6)"));
     EXPECT_EQ(newRequests(), QStringList{"PATCH /tasks/t1"});
     EXPECT_EQ(body(), (QJsonObject{{"status", "IN_PROGRESS"}}));
     EXPECT_EQ(read("detail.status").toString(), QStringLiteral("IN_PROGRESS"));
+    EXPECT_EQ(read("detail.statusIndex").toInt(), 2);
 }
 
 } // namespace

@@ -1,0 +1,35 @@
+import QtQuick
+import QtQuick.Controls
+import Ondrel.UI
+
+// A pop-up picker over a ChoiceListModel. It shows the chosen row (`chosen`, -1 for none) and
+// reports a pick; the owner decides what is chosen, so after a pick the picker follows `chosen`
+// again.
+ComboBox {
+    id: picker
+
+    required property ChoiceListModel choices
+    required property int chosen
+
+    signal picked(int index)
+
+    implicitWidth: 220
+    model: choices
+    textRole: "label"
+    valueRole: "value"
+    currentIndex: chosen
+    font.pixelSize: Theme.body
+    onActivated: index => {
+        picked(index)
+        currentIndex = Qt.binding(() => picker.chosen)
+    }
+
+    background: Rectangle {
+        implicitHeight: 28
+        radius: 6
+        color: picker.down ? Qt.rgba(0, 0, 0, 0.06) : Theme.odCard
+        border.color: picker.visualFocus ? Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.6)
+                                         : Theme.outline
+        border.width: picker.visualFocus ? 2 : 1
+    }
+}

@@ -1,0 +1,35 @@
+import QtQuick
+import QtQuick.Controls
+import Ondrel.UI
+
+// An on/off switch in the accent colour.
+Switch {
+    id: toggle
+
+    padding: 0
+    implicitWidth: 34
+    implicitHeight: 20
+    indicator: Rectangle {
+        implicitWidth: 34
+        implicitHeight: 20
+        x: toggle.leftPadding
+        y: (toggle.height - height) / 2
+        radius: height / 2
+        color: toggle.checked ? Theme.accent : Qt.rgba(0, 0, 0, 0.15)
+        border.width: toggle.visualFocus ? 2 : 0
+        border.color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.5)
+
+        Rectangle {
+            x: toggle.checked ? parent.width - width - 2 : 2
+            y: 2
+            width: parent.height - 4
+            height: width
+            radius: width / 2
+            color: "white"
+            Behavior on x {
+                NumberAnimation { duration: 120 }
+            }
+        }
+    }
+    contentItem: Item {}
+}
