@@ -89,23 +89,4 @@ TEST_F(SyncEngineContractTest, PullsEverythingThenOnlyWhatChanged) {
         EXPECT_EQ(engine.store().task(id)->folderId, target);
 }
 
-TEST_F(SyncEngineContractTest, FailedPullLeavesStoreAndCursorAlone) {
-    SyncEngine engine = makeEngine();
-    awaitTask(engine.pull());
-    const LocalStore before = engine.store();
-    const auto cursor = engine.lastServerTime();
-
-    service.advance(std::chrono::seconds{2});
-    awaitTask(signedIn().createTask(TaskCreateBody{.title = QStringLiteral("новая")}));
-    engine.updateToken(QStringLiteral("not-a-token"));
-    EXPECT_THROW(awaitTask(engine.pull()), APIError);
-    EXPECT_EQ(engine.lastServerTime(), cursor);
-    EXPECT_EQ(engine.store().allTasks(), before.allTasks());
-    EXPECT_EQ(engine.store().allFolders(), before.allFolders());
-
-    engine.updateToken(auth->accessToken);
-    awaitTask(engine.pull());
-    EXPECT_EQ(engine.store().allTasks().size(), before.allTasks().size() + 1);
-}
-
 } // namespace
