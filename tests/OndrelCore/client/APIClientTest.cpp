@@ -41,8 +41,6 @@ const QByteArray taskJSON =
     R"("priority":"NONE","hasDeadline":false,"tags":[],"needsClarification":false,)"
     R"("source":"TEXT","createdAt":"2024-05-01T00:00:00Z","updatedAt":"2024-05-01T00:00:00Z",)"
     R"("deleted":false,"serverUpdatedAt":"2024-05-01T00:00:00Z"})";
-const QByteArray captureJSON =
-    R"({"id":"cap_7","userId":"usr_01","status":"UPLOADED","createdAt":"2024-05-01T00:00:00Z"})";
 
 APIClient client(std::shared_ptr<HTTPTransport> transport,
                  std::optional<QString> token = QStringLiteral("tok")) {
@@ -73,18 +71,12 @@ struct OperationCase {
     QByteArray answer;
 };
 
+// The rules of building requests; every operation is also run against the service itself in
+// the local service's contract tests.
 std::vector<OperationCase> operationCases() {
     const auto since = *Instant::fromISO8601("2024-06-01T09:30:00.250Z");
-    SyncPushBody push{QList<SyncTaskInput>{{.id = "tsk_1",
-                                            .title = std::nullopt,
-                                            .folderId = std::nullopt,
-                                            .status = TaskStatus::done,
-                                            .deleted = std::nullopt,
-                                            .updatedAt = "2024-06-01T09:00:00.000Z"}}};
     TaskCreateBody create;
     create.title = "Купить молоко";
-    TaskPatchBody patch;
-    patch.status = TaskStatus::done;
     const auto none = std::nullopt;
     // clang-format off
     return {
@@ -93,59 +85,31 @@ std::vector<OperationCase> operationCases() {
         {"refresh", op([](auto& c) { return c.refresh("ref.1"); }), "POST",
          "/v1/auth/refresh", R"({"refreshToken":"ref.1"})", false, fixture("auth_response.json")},
         {"me", op([](auto& c) { return c.me(); }), "GET", "/v1/auth/me", none, true, userJSON},
-        {"listFolders", op([](auto& c) { return c.listFolders(); }), "GET", "/v1/folders", none,
-         true, "[" + folderJSON + "," + folderJSON + "]"},
-        {"createFolder", op([](auto& c) { return c.createFolder({"Работа", std::nullopt}); }),
-         "POST", "/v1/folders", R"({"name":"Работа"})", true, folderJSON},
         {"deleteFolder delete", op([](auto& c) { return c.deleteFolder("f1", "delete", "f2"); }),
          "DELETE", "/v1/folders/f1?tasks=delete", none, true, folderJSON},
         {"deleteFolder move", op([](auto& c) { return c.deleteFolder("f1", "move", "f2"); }),
          "DELETE", "/v1/folders/f1?tasks=move&to=f2", none, true, folderJSON},
         {"deleteFolder move nowhere", op([](auto& c) { return c.deleteFolder("f1", "move"); }),
          "DELETE", "/v1/folders/f1?tasks=move", none, true, folderJSON},
-        {"listTasks", op([](auto& c) { return c.listTasks(); }), "GET", "/v1/tasks", none, true,
-         fixture("task_list.json")},
-        {"listTasks status", op([](auto& c) { return c.listTasks(std::nullopt, TaskStatus::inProgress); }),
-         "GET", "/v1/tasks?status=IN_PROGRESS", none, true, "[]"},
         {"listTasks both", op([](auto& c) { return c.listTasks("f1", TaskStatus::todo); }),
          "GET", "/v1/tasks?folderId=f1&status=TODO", none, true, "[]"},
         {"createTask", op([create](auto& c) { return c.createTask(create); }), "POST",
          "/v1/tasks", R"({"title":"Купить молоко"})", true, taskJSON},
-        {"patchTask", op([patch](auto& c) { return c.patchTask("t9", patch); }), "PATCH",
-         "/v1/tasks/t9", R"({"status":"DONE"})", true, taskJSON},
         {"completeTask", op([](auto& c) { return c.completeTask("t9"); }), "POST",
          "/v1/tasks/t9/complete", none, true, taskJSON},
-        {"deleteTask", op([](auto& c) { return c.deleteTask("t9"); }), "DELETE", "/v1/tasks/t9",
-         none, true, taskJSON},
-        {"syncPull", op([](auto& c) { return c.syncPull(); }), "GET", "/v1/sync", none, true,
-         fixture("sync_pull.json")},
         {"syncPull since", op([since](auto& c) { return c.syncPull(since); }), "GET",
          "/v1/sync?since=2024-06-01T09:30:00Z", none, true, fixture("sync_pull.json")},
-        {"syncPush", op([push](auto& c) { return c.syncPush(push); }), "POST", "/v1/sync",
-         R"({"tasks":[{"id":"tsk_1","status":"DONE","updatedAt":"2024-06-01T09:00:00.000Z"}]})",
-         true, fixture("sync_push.json")},
-        {"createCapture", op([](auto& c) { return c.createCapture("AAEC", "audio/m4a", 7250); }),
-         "POST", "/v1/captures", R"({"audioBase64":"AAEC","mimeType":"audio/m4a","durationMs":7250})",
-         true, fixture("capture_process.json")},
-        {"listCaptures", op([](auto& c) { return c.listCaptures(); }), "GET", "/v1/captures",
-         none, true, "[" + captureJSON + "]"},
-        {"getCapture", op([](auto& c) { return c.getCapture("c2"); }), "GET", "/v1/captures/c2",
-         none, true, fixture("capture_with_runs.json")},
         {"reprocess", op([](auto& c) { return c.reprocess("c2"); }), "POST",
          "/v1/captures/c2/reprocess", "{}", true, fixture("reprocess.json")},
-        {"reprocess text", op([](auto& c) { return c.reprocess("c2", "хлеб"); }), "POST",
-         "/v1/captures/c2/reprocess", R"({"editedText":"хлеб"})", true, fixture("reprocess.json")},
-        {"assistantAsk", op([](auto& c) { return c.assistantAsk("что завтра?"); }), "POST",
-         "/v1/assistant", R"({"text":"что завтра?"})", true, fixture("apply_result.json")},
     };
     // clang-format on
 }
 
 } // namespace
 
-// Every operation: the exact request on the wire and its answer decoded, awaited on a client that
-// no longer exists. A client without a token sends no Authorization at all.
-TEST(APIClient, EveryOperationSendsItsRequestAndDecodesItsAnswer) {
+// The exact request on the wire and its answer decoded, awaited on a client that no longer
+// exists. A client without a token sends no Authorization at all.
+TEST(APIClient, OperationsSendTheirRequestAndDecodeTheirAnswer) {
     for (const auto& row : operationCases()) {
         SCOPED_TRACE(row.name);
         auto transport = std::make_shared<FakeTransport>();

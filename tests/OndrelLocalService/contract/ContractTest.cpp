@@ -2,6 +2,9 @@
 
 #include "AacTone.h"
 #include "ContractFixture.h"
+#include "HttpCall.h"
+
+#include <QUrlQuery>
 
 #include <gtest/gtest.h>
 
@@ -24,6 +27,25 @@ TEST_F(ContractTest, SignInMeAndRefreshRotation) {
     EXPECT_EQ(failure(anonymous().refresh(first.refreshToken)), 401);
     EXPECT_EQ(failure(anonymous().me()), 401);
     EXPECT_EQ(failure(anonymous().loginYandex(QString())), 400);
+}
+
+// The start page's button signs in and redirects to the application with a pair that works.
+TEST_F(ContractTest, TheStartPageSignsInThroughItsRedirect) {
+    QNetworkAccessManager network;
+    const QUrl start(service.baseURL().toString() + QStringLiteral("/auth/yandex/start"));
+    const QByteArray page = httpCall(network, start, "GET").body;
+    EXPECT_TRUE(page.contains("<button"));
+    const qsizetype at = page.indexOf("action=\"") + 8;
+    const QUrl action =
+        start.resolved(QUrl(QString::fromUtf8(page.mid(at, page.indexOf('"', at) - at))));
+    const QUrl callback = QUrl::fromEncoded(httpCall(network, action, "POST").location);
+    ASSERT_EQ(callback.scheme(), QStringLiteral("ondrel"));
+    const QUrlQuery query(callback);
+    const APIClient api(service.baseURL(), transport,
+                        query.queryItemValue(QStringLiteral("access")));
+    EXPECT_EQ(awaitTask(api.me()).id, QString::fromLatin1(AuthService::demoUserId));
+    EXPECT_FALSE(awaitTask(anonymous().refresh(query.queryItemValue(QStringLiteral("refresh"))))
+                     .accessToken.isEmpty());
 }
 
 TEST_F(ContractTest, FoldersListCreateAndDelete) {
