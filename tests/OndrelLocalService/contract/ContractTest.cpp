@@ -225,20 +225,4 @@ TEST_F(ContractTest, CapturesAreFiledAndReprocessed) {
     EXPECT_EQ(failure(api.reprocess(response.capture.id)), 400);
 }
 
-TEST_F(ContractTest, AssistantCommandsChangeWhatTheListsShow) {
-    const APIClient api = signedIn();
-    const ApplyResult created = awaitTask(api.assistantAsk(QStringLiteral("купить молоко завтра")));
-    EXPECT_EQ(created.intent, Intent::captureNew);
-    ASSERT_EQ(created.tasks.size(), 1);
-    EXPECT_TRUE(awaitTask(api.listTasks()).contains(created.tasks.first()));
-
-    const ApplyResult done = awaitTask(api.assistantAsk(QStringLiteral("выполнил купить молоко")));
-    EXPECT_EQ(done.intent, Intent::completeTask);
-    const QList<TaskItem> finished = awaitTask(api.listTasks(std::nullopt, TaskStatus::done));
-    EXPECT_EQ(finished.size(), 1);
-
-    const ApplyResult unclear = awaitTask(api.assistantAsk(QStringLiteral("как дела?")));
-    EXPECT_TRUE(unclear.needsClarification);
-}
-
 } // namespace

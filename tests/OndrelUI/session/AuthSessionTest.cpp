@@ -79,9 +79,7 @@ TEST_F(AuthSessionTest, RestoresTheTokenRecord) {
         std::optional<QByteArray> refresh;
     } cases[] = {
         {"no record", std::nullopt, std::nullopt, std::nullopt},
-        {"empty record", QVariantMap{}, std::nullopt, std::nullopt},
         {"both", tokenRecord("a1", "r1"), "a1", "r1"},
-        {"access only", QVariantMap{{"access", "a1"}}, "a1", std::nullopt},
         {"access not text", QVariantMap{{"access", 5}, {"refresh", "r1"}}, std::nullopt, "r1"},
         {"refresh not text", QVariantMap{{"access", "a1"}, {"refresh", QStringList{"r"}}}, "a1",
          std::nullopt},

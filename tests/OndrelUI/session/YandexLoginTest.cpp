@@ -61,15 +61,11 @@ TEST(YandexLoginCallback, IsReadByItsQueryItemsAlone) {
         {"ondrel://auth?access=A&refresh=R&error=denied", LoginError::server("denied")},
         {"ondrel://auth?error=&access=A&refresh=R", LoginError::server("")},
         {"ondrel://auth?error&access=A&refresh=R", TokenPair{"A", "R"}},
-        {"ondrel://auth?error&error=late&access=A&refresh=R", TokenPair{"A", "R"}},
-        {"ondrel://auth?error=%D0%BD%D0%B5%D1%82", LoginError::server("нет")},
         // no query at all, or nothing usable as a URL
         {std::nullopt, LoginError::invalidCallback()},
         {"ondrel://auth", LoginError::invalidCallback()},
         {"ondrel://auth#access=A&refresh=R", LoginError::invalidCallback()},
-        {"ondrel://[zz?access=A&refresh=R", LoginError::invalidCallback()},
         // a query without both tokens
-        {"ondrel://auth?", LoginError::missingTokens()},
         {"ondrel://auth?access=A", LoginError::missingTokens()},
         {"ondrel://auth?access&refresh=R", LoginError::missingTokens()},
         {"ondrel://auth?Access=A&refresh=R", LoginError::missingTokens()},
