@@ -133,11 +133,6 @@ TEST_F(AuthSessionTest, FailuresThatEndTheCall) {
          {{401, ""}, {200, authAnswer("acc.2", "ref.2")}, {401, "still"}},
          APIError::unauthorized(),
          3},
-        {"no refresh token",
-         QVariantMap{{"access", "acc.1"}},
-         {{401, ""}},
-         APIError::unauthorized(),
-         1},
         {"500 is not renewed",
          tokenRecord("acc.1", "ref.1"),
          {{500, "down"}},
@@ -147,11 +142,6 @@ TEST_F(AuthSessionTest, FailuresThatEndTheCall) {
          tokenRecord("acc.1", "ref.1"),
          {{401, ""}, {401, "revoked"}},
          APIError::unauthorized(),
-         2},
-        {"renewal fails",
-         tokenRecord("acc.1", "ref.1"),
-         {{401, ""}, {503, "later"}},
-         APIError::http(503, "later"),
          2},
     };
     for (const auto& row : cases) {
