@@ -1,12 +1,16 @@
 #include "OndrelApp/instance/SingleInstance.h"
 #include "OndrelApp/launch/LaunchArguments.h"
 #include "OndrelUI/config/AppConfig.h"
+#include "OndrelUI/recorder/AudioRecorder.h"
+#include "OndrelUI/screens/WindowGeometry.h"
 #include "OndrelUI/session/AppGate.h"
 #include "OndrelUI/update/AppUpdater.h"
 #include "OndrelUI/update/UpdateState.h"
 
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
+#include <QQuickStyle>
+#include <QSettings>
 #include <QUrl>
 #include <QWindow>
 #include <QtQml/QQmlExtensionPlugin>
@@ -68,8 +72,14 @@ int main(int argc, char* argv[]) {
     updates.publicKey = ONDREL_UPDATE_PUBLIC_KEY;
     AppUpdater updater(&updateState, std::move(updates));
 
+    // The root screen's microphone; it opens the input device only while recording.
+    AudioRecorder recorder;
+
+    // The screens are drawn with the Basic style, customised by their theme, on every desktop.
+    QQuickStyle::setStyle(QStringLiteral("Basic"));
     QQmlApplicationEngine engine;
     engine.setInitialProperties({{QStringLiteral("gate"), QVariant::fromValue(&gate)},
+                                 {QStringLiteral("recorder"), QVariant::fromValue(&recorder)},
                                  {QStringLiteral("updateState"), QVariant::fromValue(&updateState)},
                                  {QStringLiteral("updater"), QVariant::fromValue(&updater)}});
     QObject::connect(&*instance, &SingleInstance::messageReceived, &gate,
@@ -81,6 +91,15 @@ int main(int argc, char* argv[]) {
     QObject::connect(
         &engine, &QQmlApplicationEngine::objectCreationFailed, &app,
         [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
-    engine.load(QUrl(QStringLiteral("qrc:/Ondrel/UI/qml/Main.qml")));
+    engine.load(QUrl(QStringLiteral("qrc:/Ondrel/UI/Main.qml")));
+    auto* window = engine.rootObjects().isEmpty()
+                       ? nullptr
+                       : qobject_cast<QWindow*>(engine.rootObjects().constFirst());
+    if (!window)
+        return 1;
+    QSettings settings;
+    WindowGeometry::restoreAndShow(*window, settings);
+    QObject::connect(&app, &QGuiApplication::aboutToQuit, window,
+                     [&] { WindowGeometry::save(*window, settings); });
     return app.exec();
 }

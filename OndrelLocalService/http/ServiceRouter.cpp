@@ -66,8 +66,8 @@ bool matches(const QStringList& pattern, const QStringList& segments, QStringLis
 } // namespace
 
 ServiceRouter::ServiceRouter(ServiceStore& store, Settings settings, Assistant::LocalClock localNow)
-    : m_store(store), m_settings(settings), m_auth(store, settings.auth), m_folders(store),
-      m_tasks(store), m_sync(store, m_tasks), m_assistant(store, m_folders, m_tasks, localNow),
+    : m_settings(settings), m_auth(store, settings.auth), m_folders(store), m_tasks(store),
+      m_sync(store, m_tasks), m_assistant(store, m_folders, m_tasks, localNow),
       m_captures(store, m_tasks, m_assistant), m_updates(settings.updates) {
     addRoutes();
 }

@@ -44,7 +44,6 @@ private:
     QString user(const HttpCall& call) const;
     HttpReply signInRedirect();
 
-    ServiceStore& m_store;
     Settings m_settings;
     AuthService m_auth;
     FolderService m_folders;

@@ -41,8 +41,8 @@ constexpr const char* schema[] = {
     "CREATE INDEX captures_by_user ON captures (user_id)",
     "CREATE TABLE runs (id TEXT PRIMARY KEY, capture_id TEXT NOT NULL, record BLOB NOT NULL)",
     "CREATE INDEX runs_by_capture ON runs (capture_id)",
-    "CREATE TABLE tokens (hash BLOB PRIMARY KEY, kind INTEGER NOT NULL, user_id TEXT NOT NULL, "
-    "expires_at INTEGER NOT NULL)",
+    ("CREATE TABLE tokens (hash BLOB PRIMARY KEY, kind INTEGER NOT NULL, user_id TEXT NOT NULL, "
+     "expires_at INTEGER NOT NULL)"),
     "CREATE INDEX tokens_by_expiry ON tokens (expires_at)",
     "CREATE INDEX tokens_by_user ON tokens (user_id, kind)",
 };

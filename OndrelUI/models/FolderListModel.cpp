@@ -44,6 +44,7 @@ bool FolderListModel::setFolders(QList<Folder> folders) {
     beginResetModel();
     m_folders = std::move(folders);
     endResetModel();
+    updateSelectedRow();
     return true;
 }
 
@@ -53,6 +54,17 @@ void FolderListModel::setSelectedId(std::optional<QString> id) {
     const auto previous = std::exchange(m_selectedId, std::move(id));
     announceSelection(previous);
     announceSelection(m_selectedId);
+    updateSelectedRow();
+}
+
+void FolderListModel::updateSelectedRow() {
+    int row = -1;
+    for (int i = 0; m_selectedId && i < m_folders.size() && row < 0; ++i)
+        row = m_folders[i].id == *m_selectedId ? i : -1;
+    if (row == m_selectedRow)
+        return;
+    m_selectedRow = row;
+    Q_EMIT selectedRowChanged();
 }
 
 void FolderListModel::announceSelection(const std::optional<QString>& id) {

@@ -14,6 +14,8 @@ class FolderListModel : public QAbstractListModel {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("Owned by AppViewModel")
+    // The row of the selected folder, or -1: where the tabs' highlight sits.
+    Q_PROPERTY(int selectedRow READ selectedRow NOTIFY selectedRowChanged)
 
 public:
     enum Role {
@@ -35,14 +37,20 @@ public:
 
     const QList<Folder>& folders() const { return m_folders; }
     const std::optional<QString>& selectedId() const { return m_selectedId; }
+    int selectedRow() const { return m_selectedRow; }
 
     // Returns false (and signals nothing) when the list is unchanged.
     bool setFolders(QList<Folder> folders);
     void setSelectedId(std::optional<QString> id);
 
+Q_SIGNALS:
+    void selectedRowChanged();
+
 private:
     void announceSelection(const std::optional<QString>& id);
+    void updateSelectedRow();
 
     QList<Folder> m_folders;
     std::optional<QString> m_selectedId;
+    int m_selectedRow = -1;
 };

@@ -1,6 +1,9 @@
 #include "OndrelUI/models/TaskListModel.h"
 
 #include "OndrelUI/config/AppConfig.h"
+#include "OndrelUI/models/TaskFacts.h"
+
+#include <QTimeZone>
 
 #include <algorithm>
 
@@ -28,17 +31,8 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const TaskItem* task = taskAtRow(index.row());
-    if (!task) {
-        switch (role) {
-        case RowIdRole:
-            return QString::fromLatin1(headerRowId);
-        case IsHeaderRole:
-            return true;
-        default:
-            return {};
-        }
-    }
-    const bool done = task->status == TaskStatus::done;
+    if (!task)
+        return headerRowData(role);
     switch (role) {
     case RowIdRole:
     case TaskIdRole:
@@ -55,7 +49,7 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const {
     case StatusRole:
         return rawValue(task->status);
     case IsDoneRole:
-        return done;
+        return TaskFacts::isDone(*task);
     case IsClosedRole:
         return isClosed(task->status);
     case PriorityRole:
@@ -65,7 +59,7 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const {
     case HasDeadlineRole:
         return task->hasDeadline;
     case IsOverdueRole:
-        return task->hasDeadline && !done && task->dueDate && *task->dueDate < Instant::now();
+        return TaskFacts::isOverdue(*task, Instant::now());
     case HasRecurrenceRole:
         return task->recurrence.has_value();
     case ChecklistDoneRole:
@@ -78,7 +72,48 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const {
         return optionalDate(task->completedAt);
     case TagsRole:
         return QStringList(task->tags);
+    case DueTextRole:
+        return TaskFacts::dueText(*task, QTimeZone::systemTimeZone());
+    case ShowsNoDeadlineRole:
+        return TaskFacts::showsNoDeadline(*task);
+    case ChecklistTextRole:
+        return TaskFacts::checklistText(*task);
+    case CompletedTextRole:
+        return TaskFacts::completedText(*task, QTimeZone::systemTimeZone());
     default:
+        return {};
+    }
+}
+
+// The header row reads as an empty task, so that a recycled card whose row turns into the
+// header redraws from plain values before it is replaced.
+QVariant TaskListModel::headerRowData(int role) {
+    switch (role) {
+    case RowIdRole:
+        return QString::fromLatin1(headerRowId);
+    case IsHeaderRole:
+        return true;
+    case IsDoneRole:
+    case IsClosedRole:
+    case HasDeadlineRole:
+    case IsOverdueRole:
+    case HasRecurrenceRole:
+    case ShowsNoDeadlineRole:
+        return false;
+    case ChecklistDoneRole:
+    case ChecklistTotalRole:
+        return 0;
+    case TagsRole:
+        return QStringList();
+    case TaskIdRole:
+    case TitleRole:
+    case StatusRole:
+    case PriorityRole:
+    case DueTextRole:
+    case ChecklistTextRole:
+    case CompletedTextRole:
+        return QString();
+    default: // the description preview and the dates are absent
         return {};
     }
 }
@@ -102,6 +137,10 @@ QHash<int, QByteArray> TaskListModel::roleNames() const {
         {ChecklistTotalRole, "checklistTotal"},
         {CompletedAtRole, "completedAt"},
         {TagsRole, "tags"},
+        {DueTextRole, "dueText"},
+        {ShowsNoDeadlineRole, "showsNoDeadline"},
+        {ChecklistTextRole, "checklistText"},
+        {CompletedTextRole, "completedText"},
     };
 }
 

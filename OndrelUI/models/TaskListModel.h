@@ -34,6 +34,11 @@ public:
         ChecklistTotalRole,
         CompletedAtRole, // QDateTime, undefined when absent
         TagsRole,
+        // What the card's facts line shows, decided by TaskFacts.
+        DueTextRole,         // the deadline as text; empty when no date is shown
+        ShowsNoDeadlineRole, // the card says "no deadline"
+        ChecklistTextRole,   // "done/total"; empty without a checklist
+        CompletedTextRole,   // completion time of a done task; empty otherwise
     };
     Q_ENUM(Role)
 
@@ -65,6 +70,7 @@ public:
     void removeTask(qsizetype index);
 
 private:
+    static QVariant headerRowData(int role);
     int headerRow() const { return int(m_active.size()); }
     bool hasHeader() const { return !m_done.isEmpty(); }
     void rebuildGroups();

@@ -9,6 +9,7 @@
 #include "OndrelCore/wire/TaskStatus.h"
 #include "OndrelUI/models/FolderListModel.h"
 #include "OndrelUI/models/TaskListModel.h"
+#include "OndrelUI/recorder/AudioRecorder.h"
 
 #include <QByteArray>
 #include <QCoroQmlTask>
@@ -107,6 +108,15 @@ public:
                                             bool deleteTasks);
     Q_INVOKABLE QCoro::QmlTask sendText(const QString& text);
     Q_INVOKABLE QCoro::QmlTask captureAudio(const QByteArray& audioData);
+    // The sort menu: the new order, then the list reloaded in it.
+    Q_INVOKABLE QCoro::QmlTask changeSort(bool byDeadline);
+    // Return in the input field or the send button: an input of only spaces and tabs is not
+    // sent and stays in the field; otherwise it is sent as typed and the field is to be
+    // cleared (returns true).
+    Q_INVOKABLE bool submitInput(const QString& input);
+    // The microphone button: starts a recording, or stops the running one and sends what it
+    // captured. A recorder that cannot start, or a recording without audio, changes nothing.
+    Q_INVOKABLE void toggleRecording(AudioRecorder* recorder);
 
     // The one error line for a failure of the action named by `label`.
     static QString failureText(std::exception_ptr error, const QString& label);

@@ -13,6 +13,11 @@ std::optional<QString> presentUnlessEmpty(const QString& text) {
     return text.isEmpty() ? std::nullopt : std::optional(text);
 }
 
+// Line breaks do not count as blank here: a typed line break is content.
+bool onlySpacesAndTabs(const QString& text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c == u' ' || c == u'\t'; });
+}
+
 } // namespace
 
 QCoro::QmlTask AppViewModel::showScreen() {
@@ -76,4 +81,28 @@ QCoro::QmlTask AppViewModel::sendText(const QString& text) {
 
 QCoro::QmlTask AppViewModel::captureAudio(const QByteArray& audioData) {
     return capture(audioData);
+}
+
+QCoro::QmlTask AppViewModel::changeSort(bool byDeadline) {
+    setSortByDeadline(byDeadline);
+    return loadTasks();
+}
+
+bool AppViewModel::submitInput(const QString& input) {
+    if (onlySpacesAndTabs(input))
+        return false;
+    send(input);
+    return true;
+}
+
+void AppViewModel::toggleRecording(AudioRecorder* recorder) {
+    if (!recorder)
+        return;
+    if (!recorder->isRecording()) {
+        recorder->startRecording();
+        return;
+    }
+    const QByteArray audio = recorder->stopRecording();
+    if (!audio.isEmpty())
+        capture(audio);
 }

@@ -1,4 +1,4 @@
-// Replays the fuzz corpus through the fuzz entry in the ordinary build, so every seed and every
+// Replays one fuzz corpus through its fuzz entry in the ordinary build, so every seed and every
 // input that once crashed stays a regression test.
 #include <QDir>
 #include <QFile>
@@ -8,8 +8,17 @@
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+// Defined only by the entries that need a one-time set-up; libFuzzer calls it the same way.
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
 
-TEST(FuzzReplay, CorpusDecodesOrFailsCleanly) {
+TEST(FuzzReplay, ONDREL_FUZZ_NAME) {
+    if (LLVMFuzzerInitialize) {
+        int argc = 1;
+        char name[] = "fuzz-replay";
+        char* args[] = {name, nullptr};
+        char** argv = args;
+        LLVMFuzzerInitialize(&argc, &argv);
+    }
     const QDir corpus(QStringLiteral(ONDREL_FUZZ_CORPUS));
     const auto entries = corpus.entryList(QDir::Files);
     ASSERT_FALSE(entries.isEmpty());
@@ -19,6 +28,7 @@ TEST(FuzzReplay, CorpusDecodesOrFailsCleanly) {
         const QByteArray bytes = file.readAll();
         EXPECT_EQ(LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                                          std::size_t(bytes.size())),
-                  0);
+                  0)
+            << name.toStdString();
     }
 }

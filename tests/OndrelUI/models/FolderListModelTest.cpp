@@ -18,9 +18,11 @@ TEST(FolderListModel, Selection_change_touches_only_the_two_rows) {
     model.setFolders({makeFolder("f1", QStringLiteral("Входящие")), work,
                       makeFolder("f3", QStringLiteral("Дом"))});
     ModelSignalLog log(&model);
+    EXPECT_EQ(model.selectedRow(), -1);
 
     model.setSelectedId(QStringLiteral("f1"));
     model.setSelectedId(QStringLiteral("f3"));
+    EXPECT_EQ(model.selectedRow(), 2);
     EXPECT_EQ(log.structural(), 0);
     ASSERT_EQ(log.dataChanges.size(), 3); // f1 gains; f1 loses, f3 gains
     EXPECT_EQ(log.dataChanges[2][0].toModelIndex().row(), 2);
@@ -34,8 +36,11 @@ TEST(FolderListModel, Selection_change_touches_only_the_two_rows) {
     model.setSelectedId(QStringLiteral("f3"));
     model.setSelectedId(QStringLiteral("gone")); // not in the list: only f3 loses it
     EXPECT_EQ(log.dataChanges.size(), 4);
+    EXPECT_EQ(model.selectedRow(), -1);
     EXPECT_FALSE(model.setFolders(model.folders()));
     EXPECT_EQ(log.resets.size(), 0);
+    model.setFolders({makeFolder("gone", QStringLiteral("Снова здесь"))});
+    EXPECT_EQ(model.selectedRow(), 0);
 }
 
 } // namespace

@@ -60,6 +60,9 @@ TEST_F(TaskListModelTest, Rows_are_active_then_header_then_done) {
                     makeTask("d", TaskStatus::cancelled)});
     EXPECT_EQ(shownRows(model), (QStringList{"a", "c", header, "b", "d"}));
     EXPECT_TRUE(model.index(2).data(TaskListModel::IsHeaderRole).toBool());
+    // The header reads as an empty task, for a recycled card that is about to become it.
+    EXPECT_EQ(model.index(2).data(TaskListModel::TitleRole), QVariant(QString()));
+    EXPECT_EQ(model.index(2).data(TaskListModel::TagsRole), QVariant(QStringList()));
     EXPECT_TRUE(model.index(3).data(TaskListModel::IsDoneRole).toBool());
     EXPECT_FALSE(model.index(4).data(TaskListModel::IsDoneRole).toBool()); // cancelled
     EXPECT_TRUE(model.index(4).data(TaskListModel::IsClosedRole).toBool());
@@ -173,6 +176,10 @@ TEST_F(TaskListModelTest, Roles_show_what_the_card_needs) {
     EXPECT_EQ(row.data(TaskListModel::ChecklistTotalRole).toInt(), 3);
     EXPECT_EQ(row.data(TaskListModel::TagsRole).toStringList(), task.tags);
     EXPECT_FALSE(row.data(TaskListModel::CompletedAtRole).isValid());
+    EXPECT_FALSE(row.data(TaskListModel::DueTextRole).toString().isEmpty());
+    EXPECT_FALSE(row.data(TaskListModel::ShowsNoDeadlineRole).toBool());
+    EXPECT_EQ(row.data(TaskListModel::ChecklistTextRole).toString(), QStringLiteral("1/3"));
+    EXPECT_EQ(row.data(TaskListModel::CompletedTextRole).toString(), QString());
 
     task.status = TaskStatus::done; // a finished task is never overdue
     task.body = QStringLiteral(" \n ");
@@ -180,6 +187,9 @@ TEST_F(TaskListModelTest, Roles_show_what_the_card_needs) {
     const QModelIndex doneRow = model.index(model.rowOfTask(0));
     EXPECT_FALSE(doneRow.data(TaskListModel::IsOverdueRole).toBool());
     EXPECT_FALSE(doneRow.data(TaskListModel::DescriptionPreviewRole).isValid());
+    task.completedAt = Instant::fromMSecsSinceEpoch(2'000);
+    model.replaceTask(0, task);
+    EXPECT_FALSE(doneRow.data(TaskListModel::CompletedTextRole).toString().isEmpty());
 }
 
 } // namespace

@@ -95,6 +95,39 @@ TEST_F(QmlEntryPointsTest, Actions_take_ids_and_wire_strings) {
     EXPECT_EQ(read("vm.assistantAnswer").toString(), QStringLiteral("Готово, записал"));
 }
 
+TEST_F(QmlEntryPointsTest, Input_is_sent_as_typed_unless_only_spaces_and_tabs) {
+    const struct {
+        const char* input;
+        bool submitted;
+        QStringList requests;
+    } cases[] = {
+        {"", false, {}},
+        {" \t  ", false, {}},
+        {"\n", true, {}}, // a line break is content here; the view model trims it away
+        {" чай ", true, {"POST /assistant"}},
+    };
+    for (const auto& c : cases) {
+        transport->setHandler([](const HTTPRequest& request) {
+            return HTTPResponse{request.url.path() == u"/assistant"
+                                    ? ODJSON::encoder().encode(applyResult(QStringLiteral("ок")))
+                                    : QByteArray("[]"),
+                                200};
+        });
+        EXPECT_EQ(vm.submitInput(QString::fromUtf8(c.input)), c.submitted) << c.input;
+        EXPECT_TRUE(waitUntil([&] { return !vm.isBusy(); }));
+        QStringList sent = newRequests();
+        sent.removeAll(QStringLiteral("GET /folders"));
+        sent.removeAll(QStringLiteral("GET /tasks"));
+        EXPECT_EQ(sent, c.requests) << c.input;
+    }
+    EXPECT_EQ(body(2), (QJsonObject{{"text", "чай"}}));
+
+    answer(QList<TaskItem>{});
+    run(QStringLiteral("vm.changeSort(true)"));
+    EXPECT_TRUE(vm.sortByDeadline());
+    EXPECT_EQ(newRequests(), QStringList{"GET /tasks"});
+}
+
 TEST_F(QmlEntryPointsTest, History_and_detail_read_as_plain_values) {
     const APIClient api(session.baseURL(), transport, QStringLiteral("access-1"));
     CaptureHistoryViewModel history(api);

@@ -1,0 +1,149 @@
+import QtQuick
+import QtQuick.Controls
+import Ondrel.UI
+
+// The window's content: the sign-in panel while signed out, the root screen once the gate has
+// a view model.
+Item {
+    id: gateView
+
+    required property AppGate gate
+    required property AudioRecorder recorder
+    required property UpdateState updateState
+    // Starts an update check or installation; null hides the root screen's update buttons.
+    property var checkUpdates: null
+
+    Loader {
+        objectName: "rootScreen"
+        anchors.fill: parent
+        active: gateView.gate.viewModel !== null
+        sourceComponent: RootView {
+            viewModel: gateView.gate.viewModel
+            recorder: gateView.recorder
+            updateState: gateView.updateState
+            checkUpdates: gateView.checkUpdates
+        }
+    }
+
+    Rectangle {
+        objectName: "signInPanel"
+        anchors.fill: parent
+        visible: gateView.gate.viewModel === null
+        color: Theme.odBackground
+
+        GradientFill {
+            anchors.fill: parent
+            opacity: 0.1
+        }
+
+        Column {
+            anchors.horizontalCenter: parent.horizontalCenter
+            anchors.bottom: parent.bottom
+            anchors.bottomMargin: 32 + 16
+            width: Math.max(0, parent.width - 2 * 32)
+            spacing: 20
+
+            Item {
+                anchors.horizontalCenter: parent.horizontalCenter
+                width: 92
+                height: 92
+
+                SoftShadow {
+                    cornerRadius: 46
+                    color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.4)
+                    shadowRadius: 16
+                    offsetY: 8
+                    steps: 16
+                }
+                GradientFill {
+                    anchors.fill: parent
+                    radius: 46
+                }
+                Symbol {
+                    anchors.centerIn: parent
+                    symbol: "brain.head.profile"
+                    size: 42
+                    color: "white"
+                }
+            }
+
+            Column {
+                width: parent.width
+                spacing: 8
+                Text {
+                    width: parent.width
+                    horizontalAlignment: Text.AlignHCenter
+                    text: "Ondrel"
+                    font.pixelSize: Theme.largeTitle
+                    font.weight: Font.Bold
+                    color: Theme.primary
+                }
+                Text {
+                    width: parent.width
+                    horizontalAlignment: Text.AlignHCenter
+                    wrapMode: Text.Wrap
+                    text: "Просто скажи, что нужно сделать.\nНаговори — AI разложит по задачам и папкам."
+                    font.pixelSize: Theme.callout
+                    color: Theme.secondary
+                }
+            }
+
+            AbstractButton {
+                objectName: "signInButton"
+                anchors.horizontalCenter: parent.horizontalCenter
+                width: Math.min(280, parent.width)
+                height: 50
+                enabled: !gateView.gate.busy
+                background: GradientFill {
+                    radius: height / 2
+                }
+                contentItem: Item {
+                    Row {
+                        anchors.centerIn: parent
+                        spacing: 8
+                        BusyIndicator {
+                            anchors.verticalCenter: parent.verticalCenter
+                            visible: gateView.gate.busy
+                            running: visible
+                            implicitWidth: 18
+                            implicitHeight: 18
+                            padding: 0
+                            palette.dark: "white"
+                        }
+                        Text {
+                            anchors.verticalCenter: parent.verticalCenter
+                            text: gateView.gate.busy ? "Входим…" : "Войти через Яндекс"
+                            font.pixelSize: Theme.body
+                            font.weight: Font.DemiBold
+                            color: "white"
+                        }
+                    }
+                }
+                onClicked: gateView.gate.signIn()
+            }
+
+            AbstractButton {
+                objectName: "cancelSignInButton"
+                anchors.horizontalCenter: parent.horizontalCenter
+                visible: gateView.gate.busy
+                contentItem: Text {
+                    text: "Отменить"
+                    font.pixelSize: Theme.callout
+                    color: Theme.accent
+                }
+                onClicked: gateView.gate.cancelSignIn()
+            }
+
+            Text {
+                objectName: "signInError"
+                width: parent.width
+                visible: gateView.gate.errorText !== ""
+                horizontalAlignment: Text.AlignHCenter
+                wrapMode: Text.Wrap
+                text: gateView.gate.errorText
+                font.pixelSize: Theme.caption
+                color: Theme.red
+            }
+        }
+    }
+}

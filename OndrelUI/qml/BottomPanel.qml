@@ -1,0 +1,136 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Ondrel.UI
+
+// The root screen's bottom panel, top to bottom: the assistant's answer, the progress of a
+// capture, the error line and the input row with the text field, the microphone and the send
+// button. While a capture runs the answer and the error line give way to the progress row.
+Rectangle {
+    id: panel
+
+    required property AppViewModel viewModel
+    required property AudioRecorder recorder
+
+    readonly property bool busy: viewModel.isBusy
+
+    implicitHeight: parts.implicitHeight + 8 + 14
+    color: Theme.material
+
+    Column {
+        id: parts
+        y: 8
+        width: panel.width
+        spacing: 8
+
+        add: Transition {
+            NumberAnimation { property: "opacity"; from: 0; to: 1; duration: 200; easing.type: Easing.InOutQuad }
+        }
+        move: Transition {
+            NumberAnimation { property: "y"; duration: 200; easing.type: Easing.InOutQuad }
+        }
+
+        // A new answer gets a new bubble, whose copy button starts without its check mark.
+        Loader {
+            width: parts.width
+            active: panel.viewModel.assistantAnswer !== "" && !panel.busy
+            visible: active
+            sourceComponent: AssistantBubble {
+                text: panel.viewModel.assistantAnswer
+            }
+        }
+
+        Row {
+            objectName: "progressRow"
+            x: 16
+            visible: panel.busy
+            spacing: 8
+            BusyIndicator {
+                anchors.verticalCenter: parent.verticalCenter
+                implicitWidth: 16
+                implicitHeight: 16
+                padding: 0
+                running: panel.busy
+            }
+            Text {
+                anchors.verticalCenter: parent.verticalCenter
+                text: panel.viewModel.statusText || "Обрабатываю…"
+                font.pixelSize: Theme.callout
+                color: Theme.secondary
+            }
+        }
+
+        Text {
+            objectName: "errorLine"
+            x: 16
+            width: parts.width - 2 * 16
+            visible: panel.viewModel.errorText !== "" && !panel.busy
+            text: panel.viewModel.errorText
+            wrapMode: Text.Wrap
+            font.pixelSize: Theme.caption
+            color: Theme.red
+        }
+
+        RowLayout {
+            x: 16
+            width: parts.width - 2 * 16
+            spacing: 10
+
+            TextField {
+                id: input
+                objectName: "inputField"
+                Layout.fillWidth: true
+                enabled: !panel.busy && !panel.recorder.isRecording
+                placeholderText: panel.recorder.isRecording ? "Слушаю…" : "Напиши или наговори задачу"
+                placeholderTextColor: Theme.secondary
+                font.pixelSize: Theme.body
+                color: Theme.primary
+                leftPadding: 14
+                rightPadding: 14
+                topPadding: 10
+                bottomPadding: 10
+                background: Rectangle {
+                    radius: height / 2
+                    color: Theme.odCard
+                    border.width: 1
+                    border.color: input.activeFocus ? Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.5) : Theme.outline
+                }
+                onAccepted: if (panel.viewModel.submitInput(text)) clear()
+            }
+
+            MicButton {
+                isRecording: panel.recorder.isRecording
+                level: panel.recorder.level
+                disabled: panel.busy
+                onAction: panel.viewModel.toggleRecording(panel.recorder)
+            }
+
+            AbstractButton {
+                id: sendButton
+                objectName: "sendButton"
+                implicitWidth: 40
+                implicitHeight: 40
+                enabled: input.text !== "" && !panel.busy
+                background: Item {
+                    GradientFill {
+                        anchors.fill: parent
+                        radius: width / 2
+                        visible: sendButton.enabled
+                    }
+                    Rectangle {
+                        anchors.fill: parent
+                        radius: width / 2
+                        color: Qt.rgba(Theme.grey.r, Theme.grey.g, Theme.grey.b, 0.4)
+                        visible: !sendButton.enabled
+                    }
+                }
+                contentItem: Symbol {
+                    symbol: "arrow.up"
+                    size: 16
+                    color: "white"
+                }
+                onClicked: if (panel.viewModel.submitInput(input.text)) input.clear()
+            }
+        }
+    }
+}

@@ -1,0 +1,134 @@
+import QtQuick
+import QtQuick.Controls
+import Ondrel.UI
+
+// The folder tabs: one tab per folder in the service's order and the add button after them, in
+// a strip that scrolls sideways. The gradient highlight springs from tab to tab as the
+// selection changes. System folders offer no context menu.
+Flickable {
+    id: tabs
+
+    required property FolderListModel folders
+
+    signal select(string folderId)
+    signal add
+    signal delete_(string folderId)
+
+    readonly property real tabRadius: 10
+    // The selected tab's item; re-read when the tabs are rebuilt.
+    readonly property Item selectedTab: {
+        tabRepeater.count
+        return tabRepeater.itemAt(folders.selectedRow)
+    }
+
+    implicitHeight: strip.height + 2 * 6
+    contentWidth: strip.width
+    contentHeight: height
+    flickableDirection: Flickable.HorizontalFlick
+    boundsBehavior: Flickable.StopAtBounds
+    clip: true
+
+    Item {
+        id: strip
+        y: 6
+        width: row.width
+        height: row.height
+
+        // The faces of the unselected tabs, under the highlight so that it slides over them.
+        Item {
+            id: faces
+            anchors.fill: parent
+        }
+
+        GradientFill {
+            objectName: "tabHighlight"
+            visible: tabs.selectedTab !== null
+            x: tabs.selectedTab ? tabs.selectedTab.x : 0
+            y: tabs.selectedTab ? tabs.selectedTab.y : 0
+            width: tabs.selectedTab ? tabs.selectedTab.width : 0
+            height: tabs.selectedTab ? tabs.selectedTab.height : 0
+            radius: tabs.tabRadius
+            Behavior on x { SpringAnimation { spring: 4; damping: 0.4 } }
+            Behavior on width { SpringAnimation { spring: 4; damping: 0.4 } }
+        }
+
+        Row {
+            id: row
+            leftPadding: 16
+            rightPadding: 16
+            spacing: 8
+
+            Repeater {
+                id: tabRepeater
+                model: tabs.folders
+
+                AbstractButton {
+                    id: tab
+
+                    required property string folderId
+                    required property string label
+                    required property bool isSystem
+                    required property bool isSelected
+
+                    objectName: "tab:" + folderId
+                    topPadding: 7
+                    bottomPadding: 7
+                    leftPadding: 14
+                    rightPadding: 14
+                    contentItem: Text {
+                        text: tab.label
+                        font.pixelSize: Theme.subheadline
+                        font.weight: tab.isSelected ? Font.DemiBold : Font.Normal
+                        color: tab.isSelected ? "white" : Theme.primary
+                    }
+                    onClicked: tabs.select(folderId)
+
+                    Rectangle {
+                        parent: faces
+                        x: tab.x
+                        y: tab.y
+                        width: tab.width
+                        height: tab.height
+                        radius: tabs.tabRadius
+                        color: Theme.odCard
+                        visible: !tab.isSelected
+                    }
+                    TapHandler {
+                        acceptedButtons: Qt.RightButton
+                        enabled: !tab.isSystem
+                        onTapped: point => menu.popup(tab, point.position.x, point.position.y)
+                    }
+                    ContextMenu {
+                        id: menu
+                        objectName: "folderMenu"
+                        SymbolMenuItem {
+                            text: "Удалить папку"
+                            symbol: "trash"
+                            destructive: true
+                            onTriggered: tabs.delete_(tab.folderId)
+                        }
+                    }
+                }
+            }
+
+            AbstractButton {
+                objectName: "addFolderButton"
+                topPadding: 7
+                bottomPadding: 7
+                leftPadding: 12
+                rightPadding: 12
+                contentItem: Symbol {
+                    symbol: "plus"
+                    size: Theme.subheadline
+                    font.weight: Font.DemiBold
+                    color: Theme.accent
+                }
+                background: Rectangle {
+                    radius: tabs.tabRadius
+                    color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.12)
+                }
+                onClicked: tabs.add()
+            }
+        }
+    }
+}

@@ -1,0 +1,59 @@
+import QtQuick
+import QtQuick.Controls
+import Ondrel.UI
+
+// The microphone: a gradient circle that turns red with a stop symbol while recording, ringed
+// by a circle that grows with the input level. A disabled button does not react.
+Item {
+    id: mic
+
+    required property bool isRecording
+    required property real level
+    required property bool disabled
+
+    signal action
+
+    implicitWidth: 44
+    implicitHeight: 44
+
+    Rectangle {
+        objectName: "levelRing"
+        anchors.centerIn: parent
+        visible: mic.isRecording
+        // The stroke is centred on a circle of 44 + 16 × level.
+        width: 44 + 16 * mic.level + 3
+        height: width
+        radius: width / 2
+        color: "transparent"
+        border.width: 3
+        border.color: Qt.rgba(Theme.red.r, Theme.red.g, Theme.red.b, 0.4)
+        Behavior on width {
+            NumberAnimation { duration: 150; easing.type: Easing.InOutQuad }
+        }
+    }
+
+    AbstractButton {
+        objectName: "micButton"
+        anchors.fill: parent
+        enabled: !mic.disabled
+        background: Item {
+            GradientFill {
+                anchors.fill: parent
+                radius: width / 2
+                visible: !mic.isRecording
+            }
+            Rectangle {
+                anchors.fill: parent
+                radius: width / 2
+                color: Theme.red
+                visible: mic.isRecording
+            }
+        }
+        contentItem: Symbol {
+            symbol: mic.isRecording ? "stop.fill" : "mic.fill"
+            size: 16
+            color: "white"
+        }
+        onClicked: mic.action()
+    }
+}

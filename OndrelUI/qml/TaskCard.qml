@@ -1,0 +1,180 @@
+import QtQuick
+import QtQuick.Controls
+import Ondrel.UI
+
+// One task of the list: the completion toggle, then the open button with the priority dot, the
+// title, the description preview and the line of short facts; a context menu to complete,
+// reopen or delete. The card only reports what the user asked for.
+Rectangle {
+    id: card
+
+    // The task's row of the task list model: its roles by name.
+    required property var task
+
+    signal toggle
+    signal open
+    signal delete_
+
+    implicitHeight: content.implicitHeight + 2 * 14
+    radius: Theme.cardRadius
+    color: Theme.odCard
+
+    SoftShadow {
+        cornerRadius: card.radius
+        color: Qt.rgba(0, 0, 0, 0.05)
+        shadowRadius: 5
+        offsetY: 2
+    }
+
+    Row {
+        id: content
+        x: 14
+        y: 14
+        width: card.width - 2 * 14
+        spacing: 8
+
+        AbstractButton {
+            id: toggleButton
+            objectName: "toggleButton"
+            contentItem: Symbol {
+                symbol: card.task.isDone ? "checkmark.circle.fill" : "circle"
+                size: Theme.title3
+                color: card.task.isDone ? Theme.green : Theme.accent
+            }
+            onClicked: card.toggle()
+        }
+
+        AbstractButton {
+            objectName: "openButton"
+            width: content.width - toggleButton.width - content.spacing
+            contentItem: Row {
+                spacing: 8
+
+                Rectangle {
+                    y: 6
+                    width: 9
+                    height: 9
+                    radius: 4.5
+                    color: Theme.priorityColor(card.task.priority)
+                }
+
+                Column {
+                    width: parent.width - 9 - parent.spacing
+                    spacing: 4
+
+                    Text {
+                        width: parent.width
+                        text: card.task.title
+                        wrapMode: Text.Wrap
+                        font.pixelSize: Theme.body
+                        font.weight: Font.Medium
+                        font.strikeout: card.task.isDone
+                        color: card.task.isDone ? Theme.secondary : Theme.primary
+                    }
+                    Text {
+                        width: parent.width
+                        visible: card.task.descriptionPreview !== undefined
+                        text: card.task.descriptionPreview ?? ""
+                        wrapMode: Text.Wrap
+                        maximumLineCount: 2
+                        elide: Text.ElideRight
+                        font.pixelSize: Theme.caption
+                        color: Theme.secondary
+                    }
+                    // One line: what does not fit is cut off at the card's edge.
+                    Item {
+                        width: parent.width
+                        height: facts.height
+                        clip: true
+
+                        Row {
+                            id: facts
+                            spacing: 10
+
+                            SymbolLabel {
+                                anchors.verticalCenter: parent.verticalCenter
+                                visible: card.task.dueText !== ""
+                                symbol: "calendar"
+                                text: card.task.dueText
+                                color: card.task.isOverdue ? Theme.red : Theme.secondary
+                            }
+                            Text {
+                                anchors.verticalCenter: parent.verticalCenter
+                                visible: card.task.showsNoDeadline
+                                text: "без срока"
+                                font.pixelSize: Theme.caption2
+                                color: Theme.secondary
+                                opacity: 0.7
+                            }
+                            Symbol {
+                                anchors.verticalCenter: parent.verticalCenter
+                                visible: card.task.hasRecurrence
+                                symbol: "repeat"
+                                size: Theme.caption2
+                                color: Theme.secondary
+                            }
+                            SymbolLabel {
+                                anchors.verticalCenter: parent.verticalCenter
+                                visible: card.task.checklistText !== ""
+                                symbol: "checklist"
+                                text: card.task.checklistText
+                            }
+                            SymbolLabel {
+                                anchors.verticalCenter: parent.verticalCenter
+                                visible: card.task.completedText !== ""
+                                symbol: "checkmark.seal"
+                                text: card.task.completedText
+                                color: Theme.green
+                            }
+                            Repeater {
+                                model: card.task.tags
+                                Text {
+                                    required property string modelData
+                                    anchors.verticalCenter: parent.verticalCenter
+                                    text: "#" + modelData
+                                    font.pixelSize: Theme.caption2
+                                    color: Theme.accent
+                                }
+                            }
+                        }
+                    }
+                }
+            }
+            onClicked: card.open()
+        }
+    }
+
+    TapHandler {
+        acceptedButtons: Qt.RightButton
+        onTapped: point => menu.openAt(point.position)
+    }
+    // Built on demand: a long list keeps no menu per card.
+    Loader {
+        id: menu
+
+        property point at
+
+        function openAt(position) {
+            at = position
+            active = true
+        }
+
+        active: false
+        sourceComponent: ContextMenu {
+            objectName: "cardMenu"
+            Component.onCompleted: popup(card, menu.at.x, menu.at.y)
+            onClosed: menu.active = false
+            SymbolMenuItem {
+                text: card.task.isDone ? "Вернуть в работу" : "Выполнить"
+                symbol: card.task.isDone ? "arrow.uturn.backward" : "checkmark"
+                onTriggered: card.toggle()
+            }
+            SymbolMenuItem {
+                text: "Удалить"
+                symbol: "trash"
+                destructive: true
+                onTriggered: card.delete_()
+            }
+        }
+    }
+}
