@@ -90,22 +90,6 @@ TEST_F(SyncEngineTest, syncFlushesBeforeItPulls) {
     EXPECT_EQ(engine.lastServerTime(), firstTime);
 }
 
-TEST_F(SyncEngineTest, updateTokenChangesOrClearsTheBearer) {
-    transport->setHandler([&](const HTTPRequest&) {
-        return HTTPResponse{pullJSON({}, {}, firstTime), 200};
-    });
-    awaitTask(engine.pull());
-    engine.updateToken(QStringLiteral("fresh"));
-    awaitTask(engine.pull());
-    engine.updateToken(std::nullopt);
-    awaitTask(engine.pull());
-    ASSERT_EQ(transport->requests().size(), 3);
-    EXPECT_EQ(transport->requests()[0].header("Authorization"), QByteArray("Bearer tok"));
-    EXPECT_EQ(transport->requests()[1].header("Authorization"), QByteArray("Bearer fresh"));
-    EXPECT_EQ(transport->requests()[2].header("Authorization"), std::nullopt);
-    EXPECT_EQ(engine.api().accessToken(), std::nullopt);
-}
-
 // A pull started while another is in flight waits for it and asks from the cursor it left,
 // so a late answer can never move the cursor back.
 TEST_F(SyncEngineTest, overlappingPullsTakeTurns) {
