@@ -9,8 +9,8 @@
 #include <optional>
 
 // PCM for tests and screenshots: a sine of a given frequency and peak amplitude (1 is full
-// scale, 0 is silence), in any rate, channel count and sample format. Real-time pacing delivers
-// it from a timer as a microphone would; on-demand pacing only through feed().
+// scale, 0 is silence), in any rate and channel count, as float or 16-bit samples. Real-time
+// pacing delivers it from a timer as a microphone would; on-demand pacing only through feed().
 class SyntheticPcmSource : public PcmSource {
     Q_OBJECT
 

@@ -1,8 +1,4 @@
 #include "OndrelCore/bodies/AssistantBody.h"
-#include "OndrelCore/bodies/CaptureBody.h"
-#include "OndrelCore/bodies/FolderCreateBody.h"
-#include "OndrelCore/bodies/RefreshBody.h"
-#include "OndrelCore/bodies/ReprocessBody.h"
 #include "OndrelCore/bodies/SyncPushBody.h"
 #include "OndrelCore/bodies/TaskCreateBody.h"
 #include "OndrelCore/bodies/TaskPatchBody.h"
@@ -18,12 +14,10 @@ std::string json(const T& body) {
 }
 } // namespace
 
+// Every field in declaration order, only what is set (the client's table has the sparse ones).
 TEST(RequestBodies, WriteOnlyWhatIsSetInDeclarationOrder) {
     const Instant due = *Instant::fromISO8601("2024-06-01T12:30:00.25+03:00");
     EXPECT_EQ(json(YandexLoginBody{u"ya\"tok\\en"_qs}), R"({"accessToken":"ya\"tok\\en"})");
-    EXPECT_EQ(json(RefreshBody{u"r"_qs}), R"({"refreshToken":"r"})");
-    EXPECT_EQ(json(FolderCreateBody{.name = QStringLiteral("Работа")}), "{\"name\":\"Работа\"}");
-    EXPECT_EQ(json(TaskCreateBody{.title = u"t"_qs}), R"({"title":"t"})");
     EXPECT_EQ(
         json(TaskCreateBody{.title = u"t"_qs,
                             .folderId = u"f"_qs,
@@ -36,7 +30,6 @@ TEST(RequestBodies, WriteOnlyWhatIsSetInDeclarationOrder) {
         R"({"title":"t","folderId":"f","type":"IDEA","priority":"LOW","body":"line\nnext\ttab\u0001",)"
         R"("dueDate":"2024-06-01T09:30:00.250Z","hasDeadline":false,"recurrence":"FREQ=DAILY"})");
     EXPECT_EQ(json(TaskPatchBody{}), "{}");
-    EXPECT_EQ(json(TaskPatchBody{.status = TaskStatus::done}), R"({"status":"DONE"})");
     EXPECT_EQ(json(TaskPatchBody{.title = u"a"_qs,
                                  .status = TaskStatus::inProgress,
                                  .priority = Priority::high,
@@ -46,22 +39,15 @@ TEST(RequestBodies, WriteOnlyWhatIsSetInDeclarationOrder) {
                                  .hasDeadline = true}),
               R"({"title":"a","status":"IN_PROGRESS","priority":"HIGH","folderId":"f","body":"b",)"
               R"("dueDate":"2024-06-01T09:30:00.250Z","hasDeadline":true})");
-    EXPECT_EQ(json(CaptureBody{u"AAEC"_qs, u"audio/m4a"_qs, 7000}),
-              R"({"audioBase64":"AAEC","mimeType":"audio/m4a","durationMs":7000})");
-    EXPECT_EQ(json(ReprocessBody{}), "{}");
-    EXPECT_EQ(json(ReprocessBody{u"купить"_qs}), "{\"editedText\":\"купить\"}");
-    EXPECT_EQ(json(AssistantBody{u"что на сегодня? 😀"_qs}), "{\"text\":\"что на сегодня? 😀\"}");
     EXPECT_EQ(json(SyncPushBody{}), "{}");
-    EXPECT_EQ(json(SyncPushBody{QList<SyncTaskInput>{}}), R"({"tasks":[]})");
-    EXPECT_EQ(json(SyncPushBody{QList<SyncTaskInput>{{.id = u"t"_qs, .updatedAt = u"as given"_qs},
-                                                     {.id = u"u"_qs,
+    EXPECT_EQ(json(SyncPushBody{QList<SyncTaskInput>{{.id = u"u"_qs,
                                                       .title = u"x"_qs,
                                                       .folderId = u"f"_qs,
                                                       .status = TaskStatus::todo,
                                                       .deleted = true,
                                                       .updatedAt = u"2024"_qs}}}),
-              R"({"tasks":[{"id":"t","updatedAt":"as given"},{"id":"u","title":"x","folderId":"f",)"
-              R"("status":"TODO","deleted":true,"updatedAt":"2024"}]})");
+              R"({"tasks":[{"id":"u","title":"x","folderId":"f","status":"TODO","deleted":true,)"
+              R"("updatedAt":"2024"}]})");
 }
 
 TEST(RequestBodies, TextSurvivesTheRoundTrip) {

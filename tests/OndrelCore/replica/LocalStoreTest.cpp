@@ -15,139 +15,72 @@ Record deleted(Record record) {
     return record;
 }
 
-TEST(LocalStore, deletedFolderIsHiddenButKept) {
-    LocalStore store({makeFolder("inbox"), makeFolder("work", 1)}, {});
-    store.applyPull(
-        {.folders = {deleted(makeFolder("work", 1))}, .tasks = {}, .serverTime = day(2)});
-    EXPECT_EQ(idsOf(store.activeFolders()), QStringList({"inbox"}));
-    ASSERT_TRUE(store.folder(work));
-    EXPECT_TRUE(store.folder(work)->deleted);
-    EXPECT_TRUE(store.foldersById().value(work).deleted);
-}
-
-TEST(LocalStore, deletedTaskIsHiddenFromEveryListing) {
-    LocalStore store({}, {makeTask("a", inbox), makeTask("b", inbox), makeTask("c")});
-    store.upsert(deleted(makeTask("b", inbox)));
+// A tombstone is kept but listed nowhere; one that comes back to life (a restore on the
+// service) shows again.
+TEST(LocalStore, TombstonesAreKeptButNotListed) {
+    LocalStore store({makeFolder("inbox"), makeFolder("work", 1)},
+                     {makeTask("a", inbox), makeTask("b", inbox), makeTask("c")});
+    store.applyPull({.folders = {deleted(makeFolder("work", 1))},
+                     .tasks = {deleted(makeTask("b", inbox))},
+                     .serverTime = day(2)});
     store.upsert(deleted(makeTask("c")));
+    EXPECT_EQ(idsOf(store.activeFolders()), QStringList({"inbox"}));
+    EXPECT_TRUE(store.folder(work)->deleted);
     for (const TaskSort sort : {TaskSort::createdDesc, TaskSort::dueAsc}) {
         EXPECT_EQ(idsOf(store.tasks(inbox, sort)), QStringList({"a"}));
         EXPECT_EQ(idsOf(store.tasks(std::nullopt, sort)), QStringList({"a"}));
     }
     EXPECT_EQ(store.tasksById().size(), 3);
-    EXPECT_TRUE(store.task(QStringLiteral("c"))->deleted);
-}
 
-// A tombstone that comes back to life (a restore on the service) shows again.
-TEST(LocalStore, undeletedRecordShowsAgain) {
-    LocalStore store({deleted(makeFolder("work"))}, {deleted(makeTask("a", work))});
     store.applyPull(
-        {.folders = {makeFolder("work")}, .tasks = {makeTask("a", work)}, .serverTime = {}});
-    EXPECT_EQ(idsOf(store.activeFolders()), QStringList({"work"}));
-    EXPECT_EQ(idsOf(store.tasks(work, TaskSort::createdDesc)), QStringList({"a"}));
+        {.folders = {makeFolder("work", 1)}, .tasks = {makeTask("b", inbox)}, .serverTime = {}});
+    EXPECT_EQ(idsOf(store.activeFolders()), QStringList({"inbox", "work"}));
+    EXPECT_EQ(idsOf(store.tasks(inbox, TaskSort::createdDesc)), QStringList({"a", "b"}));
 }
 
-TEST(LocalStore, pulledRecordWinsWhateverItsAge) {
+// The last record written under an id wins, whatever its age; it keeps the place first seen.
+TEST(LocalStore, TheLastWriteOfAnIdWins) {
     TaskItem local = makeTask("a", inbox, day(1));
-    local.title = QStringLiteral("новое");
-    local.updatedAt = day(20);
-    local.serverUpdatedAt = day(20);
-    LocalStore store({}, {local});
-
-    TaskItem pulled = makeTask("a", work, day(1));
-    pulled.title = QStringLiteral("старое");
-    pulled.updatedAt = day(3);
-    pulled.serverUpdatedAt = day(3);
-    store.applyPull({.folders = {}, .tasks = {pulled}, .serverTime = day(4)});
-    EXPECT_EQ(*store.task(QStringLiteral("a")), pulled);
-    EXPECT_TRUE(store.tasks(inbox, TaskSort::createdDesc).isEmpty());
-    EXPECT_EQ(store.tasks(work, TaskSort::createdDesc), QList<TaskItem>{pulled});
-}
-
-TEST(LocalStore, laterEntryOfARepeatedIdWins) {
-    TaskItem first = makeTask("a", inbox);
-    TaskItem second = makeTask("a", inbox);
-    second.title = QStringLiteral("второй");
-    LocalStore store({makeFolder("f", 3), makeFolder("f", 1)}, {first, second});
-    EXPECT_EQ(store.task(QStringLiteral("a"))->title, QStringLiteral("второй"));
+    local.updatedAt = local.serverUpdatedAt = day(20);
+    TaskItem older = makeTask("a", work, day(1));
+    older.title = QStringLiteral("старое");
+    LocalStore store({makeFolder("f", 3), makeFolder("f", 1)}, {local, makeTask("b", work)});
     EXPECT_EQ(store.folder(QStringLiteral("f"))->sortOrder, 1);
-    EXPECT_EQ(store.allTasks().size(), 1);
 
-    store.applyPull({.folders = {}, .tasks = {second, first}, .serverTime = {}});
-    EXPECT_EQ(*store.task(QStringLiteral("a")), first);
+    store.applyPull({.folders = {}, .tasks = {local, older}, .serverTime = day(4)});
+    EXPECT_EQ(*store.task(QStringLiteral("a")), older);
+    EXPECT_TRUE(store.tasks(inbox, TaskSort::createdDesc).isEmpty());
+    EXPECT_EQ(idsOf(store.allTasks()), QStringList({"a", "b"}));
 }
 
-TEST(LocalStore, upsertReplacesOrInserts) {
-    LocalStore store;
-    Folder folder = makeFolder("f");
-    store.upsert(folder);
-    folder.name = QStringLiteral("Дом");
-    store.upsert(folder);
-    store.upsert(makeTask("t", QStringLiteral("f")));
-    EXPECT_EQ(store.foldersById(), (QHash<QString, Folder>{{QStringLiteral("f"), folder}}));
-    EXPECT_EQ(idsOf(store.tasks(QStringLiteral("f"), TaskSort::dueAsc)), QStringList({"t"}));
-}
-
-TEST(LocalStore, foldersBySortOrderThenCreation) {
+TEST(LocalStore, FoldersBySortOrderThenCreation) {
     const LocalStore store({makeFolder("late0", 0, day(5)), makeFolder("one", 1, day(1)),
                             makeFolder("early0", 0, day(2)), makeFolder("minus", -1, day(9))},
                            {});
     EXPECT_EQ(idsOf(store.activeFolders()), QStringList({"minus", "early0", "late0", "one"}));
 }
 
-TEST(LocalStore, folderFilterIsExact) {
-    const LocalStore store({}, {makeTask("plain", inbox, day(1)), makeTask("loose", {}, day(2)),
-                                makeTask("upper", QStringLiteral("INBOX"), day(3)),
-                                makeTask("empty", QString(), day(4)), makeTask("w", work, day(5))});
-    EXPECT_EQ(idsOf(store.tasks(inbox, TaskSort::createdDesc)), QStringList({"plain"}));
+// Folder ids match exactly ("" is a folder, not "no folder"); tasks follow their moves between
+// folders, into and out of "no folder"; ties keep the order first seen.
+TEST(LocalStore, ListsEachFoldersTasksInOrder) {
+    LocalStore store({}, {makeTask("a", inbox, day(3)), makeTask("b", work, day(3)),
+                          makeTask("c", inbox, day(3)), makeTask("d", std::nullopt, day(3)),
+                          makeTask("e", work, day(3)), makeTask("E", QStringLiteral("INBOX")),
+                          makeTask("empty", QString(), day(2), day(9))});
+    store.upsert(makeTask("e", inbox, day(3)));
+    store.upsert(makeTask("a", work, day(3)));
+    store.applyPull({.folders = {},
+                     .tasks = {makeTask("d", inbox, day(3)), makeTask("c", std::nullopt, day(3)),
+                               makeTask("f", inbox, day(4), day(5))},
+                     .serverTime = {}});
+    store.upsert(makeTask("a", work, day(3))); // unchanged folder: listed once
+    EXPECT_EQ(idsOf(store.tasks(inbox, TaskSort::createdDesc)), QStringList({"f", "d", "e"}));
+    EXPECT_EQ(idsOf(store.tasks(inbox, TaskSort::dueAsc)), QStringList({"f", "d", "e"}));
+    EXPECT_EQ(idsOf(store.tasks(work, TaskSort::dueAsc)), QStringList({"a", "b"}));
     EXPECT_EQ(idsOf(store.tasks(QString(), TaskSort::createdDesc)), QStringList({"empty"}));
     EXPECT_EQ(idsOf(store.tasks(QStringLiteral("none"), TaskSort::createdDesc)), QStringList());
-    EXPECT_EQ(idsOf(store.tasks(std::nullopt, TaskSort::createdDesc)),
-              QStringList({"w", "empty", "upper", "loose", "plain"}));
-}
-
-TEST(LocalStore, tasksSortedAndTiesInTheOrderFirstSeen) {
-    LocalStore store({}, {makeTask("n1", inbox, day(2)), makeTask("d9", inbox, day(2), day(9)),
-                          makeTask("n2", inbox, day(7)), makeTask("d3", inbox, day(1), day(3))});
-    store.applyPull({.folders = {},
-                     .tasks = {makeTask("n0", inbox, day(2)), makeTask("n1", inbox, day(2))},
-                     .serverTime = {}});
-    EXPECT_EQ(idsOf(store.tasks(inbox, TaskSort::dueAsc)),
-              QStringList({"d3", "d9", "n1", "n2", "n0"}));
-    EXPECT_EQ(idsOf(store.tasks(inbox, TaskSort::createdDesc)),
-              QStringList({"n2", "n1", "d9", "n0", "d3"}));
-}
-
-// A copy is independent of the store it came from.
-TEST(LocalStore, isAValue) {
-    LocalStore original({makeFolder("f")}, {makeTask("a", QStringLiteral("f"))});
-    LocalStore copy = original;
-    copy.upsert(deleted(makeTask("a", QStringLiteral("f"))));
-    copy.upsert(makeFolder("g"));
-    EXPECT_FALSE(original.task(QStringLiteral("a"))->deleted);
-    EXPECT_EQ(original.allFolders().size(), 1);
-    EXPECT_TRUE(copy.tasks(QStringLiteral("f"), TaskSort::createdDesc).isEmpty());
-}
-
-TaskItem inFolder(const char* id, std::optional<QString> folderId) {
-    return makeTask(id, std::move(folderId), day(3));
-}
-
-// Moves between folders, into and out of "no folder"; ties keep the order first seen.
-TEST(LocalStore, followsTasksAcrossFolders) {
-    LocalStore store({}, {inFolder("a", inbox), inFolder("b", work), inFolder("c", inbox),
-                          inFolder("d", std::nullopt), inFolder("e", work)});
-    store.upsert(inFolder("e", inbox));
-    store.upsert(inFolder("a", work));
-    store.applyPull(
-        {.folders = {},
-         .tasks = {inFolder("d", inbox), inFolder("c", std::nullopt), inFolder("f", inbox)},
-         .serverTime = {}});
-    EXPECT_EQ(idsOf(store.tasks(inbox, TaskSort::createdDesc)), QStringList({"d", "e", "f"}));
-    EXPECT_EQ(idsOf(store.tasks(work, TaskSort::dueAsc)), QStringList({"a", "b"}));
-    EXPECT_EQ(idsOf(store.tasks(std::nullopt, TaskSort::createdDesc)),
-              QStringList({"a", "b", "c", "d", "e", "f"}));
-    store.upsert(inFolder("a", work)); // unchanged folder: listed once
-    EXPECT_EQ(idsOf(store.tasks(work, TaskSort::createdDesc)), QStringList({"a", "b"}));
+    EXPECT_EQ(idsOf(store.tasks(std::nullopt, TaskSort::dueAsc)),
+              QStringList({"f", "empty", "a", "b", "c", "d", "e", "E"}));
 }
 
 } // namespace

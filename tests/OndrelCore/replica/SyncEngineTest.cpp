@@ -60,13 +60,6 @@ TEST_F(SyncEngineTest, failedPullChangesNothing) {
     transport->enqueueError(std::make_exception_ptr(
         TransportError(QNetworkReply::TimeoutError, QStringLiteral("timed out"))));
     EXPECT_THROW(awaitTask(engine.pull()), TransportError);
-    transport->enqueue(401, "");
-    try {
-        awaitTask(engine.pull());
-        ADD_FAILURE() << "a 401 must fail the pull";
-    } catch (const APIError& error) {
-        EXPECT_EQ(error, APIError::unauthorized());
-    }
 
     EXPECT_EQ(engine.store().allTasks(), before.allTasks());
     EXPECT_EQ(engine.store().allFolders(), before.allFolders());
@@ -95,22 +88,6 @@ TEST_F(SyncEngineTest, syncFlushesBeforeItPulls) {
     EXPECT_TRUE(outbox->pending().isEmpty());
     EXPECT_EQ(engine.store().allTasks(), before.allTasks());
     EXPECT_EQ(engine.lastServerTime(), firstTime);
-}
-
-TEST_F(SyncEngineTest, updateTokenChangesOrClearsTheBearer) {
-    transport->setHandler([&](const HTTPRequest&) {
-        return HTTPResponse{pullJSON({}, {}, firstTime), 200};
-    });
-    awaitTask(engine.pull());
-    engine.updateToken(QStringLiteral("fresh"));
-    awaitTask(engine.pull());
-    engine.updateToken(std::nullopt);
-    awaitTask(engine.pull());
-    ASSERT_EQ(transport->requests().size(), 3);
-    EXPECT_EQ(transport->requests()[0].header("Authorization"), QByteArray("Bearer tok"));
-    EXPECT_EQ(transport->requests()[1].header("Authorization"), QByteArray("Bearer fresh"));
-    EXPECT_EQ(transport->requests()[2].header("Authorization"), std::nullopt);
-    EXPECT_EQ(engine.api().accessToken(), std::nullopt);
 }
 
 // A pull started while another is in flight waits for it and asks from the cursor it left,

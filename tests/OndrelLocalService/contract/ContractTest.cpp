@@ -1,7 +1,10 @@
 #include "support/QtPrinters.h"
 
-#include "AacSynth.h"
+#include "AacTone.h"
 #include "ContractFixture.h"
+#include "HttpCall.h"
+
+#include <QUrlQuery>
 
 #include <gtest/gtest.h>
 
@@ -24,6 +27,25 @@ TEST_F(ContractTest, SignInMeAndRefreshRotation) {
     EXPECT_EQ(failure(anonymous().refresh(first.refreshToken)), 401);
     EXPECT_EQ(failure(anonymous().me()), 401);
     EXPECT_EQ(failure(anonymous().loginYandex(QString())), 400);
+}
+
+// The start page's button signs in and redirects to the application with a pair that works.
+TEST_F(ContractTest, TheStartPageSignsInThroughItsRedirect) {
+    QNetworkAccessManager network;
+    const QUrl start(service.baseURL().toString() + QStringLiteral("/auth/yandex/start"));
+    const QByteArray page = httpCall(network, start, "GET").body;
+    EXPECT_TRUE(page.contains("<button"));
+    const qsizetype at = page.indexOf("action=\"") + 8;
+    const QUrl action =
+        start.resolved(QUrl(QString::fromUtf8(page.mid(at, page.indexOf('"', at) - at))));
+    const QUrl callback = QUrl::fromEncoded(httpCall(network, action, "POST").location);
+    ASSERT_EQ(callback.scheme(), QStringLiteral("ondrel"));
+    const QUrlQuery query(callback);
+    const APIClient api(service.baseURL(), transport,
+                        query.queryItemValue(QStringLiteral("access")));
+    EXPECT_EQ(awaitTask(api.me()).id, QString::fromLatin1(AuthService::demoUserId));
+    EXPECT_FALSE(awaitTask(anonymous().refresh(query.queryItemValue(QStringLiteral("refresh"))))
+                     .accessToken.isEmpty());
 }
 
 TEST_F(ContractTest, FoldersListCreateAndDelete) {
@@ -162,45 +184,45 @@ TEST_F(ContractTest, SyncPullSinceAndPushWithConflicts) {
     EXPECT_TRUE(awaitTask(api.syncPush(SyncPushBody{})).appliedTaskIds.isEmpty());
 }
 
+// A recording is filed as a voice note in the inbox; a reprocess runs the parser on the edited
+// text and supersedes the run before.
 TEST_F(ContractTest, CapturesAreFiledAndReprocessed) {
     const APIClient api = signedIn();
-    const QByteArray audio = AacSynth::sineM4a(7.0);
+    const QByteArray audio = sineM4a(7.0);
     const CaptureProcessResponse response = awaitTask(api.createCapture(
         QString::fromLatin1(audio.toBase64()), QStringLiteral("audio/m4a"), 7000));
-    ASSERT_TRUE(response.result.has_value());
+    ASSERT_TRUE(response.run && response.result);
+    EXPECT_EQ(response.capture.status, CaptureStatus::processed);
+    EXPECT_EQ(response.capture.latestRunId, response.run->id);
+    EXPECT_EQ(response.run->inputType, RunInput::audio);
     ASSERT_EQ(response.result->tasks.size(), 1);
-    EXPECT_EQ(response.result->tasks.first().title, QStringLiteral("Голосовая заметка (0:07)"));
-    EXPECT_FALSE(response.result->answer.isEmpty());
+    const TaskItem& note = response.result->tasks.first();
+    EXPECT_EQ(note.title, QStringLiteral("Голосовая заметка (0:07)"));
+    EXPECT_EQ(note.type, TaskType::note);
+    EXPECT_EQ(note.source, SourceKind::voice);
+    EXPECT_EQ(note.folderId, awaitTask(api.listFolders()).first().id);
+    EXPECT_EQ(response.run->resultingTaskId, note.id);
+    EXPECT_TRUE(response.result->answer.contains(QStringLiteral("не распознаёт речь")));
     EXPECT_EQ(awaitTask(api.listCaptures()), QList<Capture>{response.capture});
 
     const ReprocessResponse again =
         awaitTask(api.reprocess(response.capture.id, QStringLiteral("купить молоко завтра")));
     ASSERT_TRUE(again.run && again.result);
+    EXPECT_EQ(again.run->attemptNo, 2);
+    EXPECT_EQ(again.run->inputType, RunInput::editedText);
+    EXPECT_EQ(again.run->editedTranscript, QStringLiteral("купить молоко завтра"));
+    EXPECT_EQ(again.result->tasks.first().title, QStringLiteral("Купить молоко"));
+    EXPECT_EQ(again.run->resultingTaskId, again.result->tasks.first().id);
     const CaptureWithRuns history = awaitTask(api.getCapture(response.capture.id));
     ASSERT_EQ(history.runs.size(), 2);
     EXPECT_EQ(history.runs.first().supersededById, again.run->id);
+    EXPECT_FALSE(history.runs.last().supersededById.has_value());
     EXPECT_EQ(history.capture.latestRunId, again.run->id);
 
     EXPECT_EQ(failure(api.createCapture(QStringLiteral("не base64"), std::nullopt, std::nullopt)),
               400);
     EXPECT_EQ(failure(api.getCapture(QStringLiteral("no such"))), 404);
     EXPECT_EQ(failure(api.reprocess(response.capture.id)), 400);
-}
-
-TEST_F(ContractTest, AssistantCommandsChangeWhatTheListsShow) {
-    const APIClient api = signedIn();
-    const ApplyResult created = awaitTask(api.assistantAsk(QStringLiteral("купить молоко завтра")));
-    EXPECT_EQ(created.intent, Intent::captureNew);
-    ASSERT_EQ(created.tasks.size(), 1);
-    EXPECT_TRUE(awaitTask(api.listTasks()).contains(created.tasks.first()));
-
-    const ApplyResult done = awaitTask(api.assistantAsk(QStringLiteral("выполнил купить молоко")));
-    EXPECT_EQ(done.intent, Intent::completeTask);
-    const QList<TaskItem> finished = awaitTask(api.listTasks(std::nullopt, TaskStatus::done));
-    EXPECT_EQ(finished.size(), 1);
-
-    const ApplyResult unclear = awaitTask(api.assistantAsk(QStringLiteral("как дела?")));
-    EXPECT_TRUE(unclear.needsClarification);
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 #include "LoopbackService.h"
 
 #include <QJsonDocument>
-#include <QUrlQuery>
 
 #include <gtest/gtest.h>
 
@@ -81,10 +80,8 @@ TEST_F(HttpTest, MalformedBodiesAre400NamingTheProblem) {
     };
     const Case cases[]{
         {"/tasks", "{", "JSON"},
-        {"/tasks", "", "JSON"},
         {"/tasks", R"({"title":5})", "title"},
         {"/tasks", R"({"title":"x","type":"task"})", "type"},
-        {"/tasks", R"({"title":"x","priority":"URGENT"})", "priority"},
         {"/tasks", R"({"title":"  "})", "title"},
         {"/tasks", R"({"title":"x","folderId":"nope"})", "folderId"},
         {"/folders", "{}", "name"},
@@ -92,9 +89,7 @@ TEST_F(HttpTest, MalformedBodiesAre400NamingTheProblem) {
         {"/sync", R"({"tasks":[{"id":"x","updatedAt":"вчера"}]})", "tasks[0].updatedAt"},
         {"/assistant", R"({"text":null})", "text"},
         {"/auth/refresh", R"({"refresh":"x"})", "refreshToken"},
-        {"/captures", R"({"audioBase64":"%%%"})", "audioBase64"},
         {"/captures", R"({"audioBase64":"aGVsbG8="})", "AAC"},
-        {"/captures", "[1,2,3]", ""},
         {"/tasks", QByteArray(200, '[') + QByteArray(200, ']'), ""},
         {"/tasks", R"({"title":")" + QByteArray(1001, 'x') + R"("})", "title"},
         {"/tasks", R"({"title":"x","body":")" + QByteArray(100'001, 'x') + R"("})", "body"},
@@ -116,12 +111,6 @@ TEST_F(HttpTest, MalformedBodiesAre400NamingTheProblem) {
     EXPECT_EQ(call("DELETE", QStringLiteral("/folders/x?tasks=keep")).status, 404);
 }
 
-TEST_F(HttpTest, BodiesOver32MegabytesAre413) {
-    const QByteArray huge(32 * 1024 * 1024 + 1, 'A');
-    EXPECT_EQ(call("POST", QStringLiteral("/captures"), huge).status, 413);
-    EXPECT_EQ(call("GET", QStringLiteral("/folders")).status, 200); // still serving
-}
-
 TEST_F(HttpTest, AccessNeedsALiveBearerToken) {
     EXPECT_EQ(call("GET", QStringLiteral("/auth/me"), {}, false).status, 401);
     const QByteArray good = token;
@@ -139,18 +128,6 @@ TEST_F(HttpTest, AccessNeedsALiveBearerToken) {
     const HttpAnswer expired = call("GET", QStringLiteral("/folders"));
     EXPECT_EQ(expired.status, 401);
     EXPECT_FALSE(expired.body.isEmpty());
-}
-
-TEST(HttpAutoApprove, TheStartPageRedirectsAtOnce) {
-    LoopbackService service{ServiceRouter::Settings{.autoApprove = true}};
-    QNetworkAccessManager network;
-    const HttpAnswer redirect = httpCall(
-        network, QUrl(service.baseURL().toString() + QStringLiteral("/auth/yandex/start")), "GET");
-    EXPECT_EQ(redirect.status, 302);
-    const QUrl callback = QUrl::fromEncoded(redirect.location);
-    EXPECT_EQ(callback.scheme(), QStringLiteral("ondrel"));
-    EXPECT_TRUE(QUrlQuery(callback).hasQueryItem(QStringLiteral("access")));
-    EXPECT_TRUE(QUrlQuery(callback).hasQueryItem(QStringLiteral("refresh")));
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include "OndrelLocalService/services/FolderService.h"
 #include "OndrelLocalService/state/ServiceState.h"
 #include "OndrelLocalService/state/StateFile.h"
-#include "support/FileMode.h"
 #include "support/QtPrinters.h"
 
 #include <QDir>
@@ -79,29 +78,6 @@ protected:
     }
     QTemporaryDir dir;
 };
-
-// The database and its WAL are readable by their owner only from the start; its folder is
-// created; everything, sessions included, survives a restart.
-TEST_F(DataFile, OwnerOnlyFromTheStartAndKeptAcrossRestarts) {
-    const QString nested = dir.filePath(QStringLiteral("a/b/state.sqlite"));
-    AuthResponse signedIn;
-    QList<Folder> folders;
-    {
-        ServiceStore store{nested};
-        AuthService auth(store, {});
-        signedIn = auth.signInDemo();
-        FolderService(store).create(demo, FolderCreateBody{.name = QStringLiteral("Дача")});
-        folders = store.folders(demo);
-        for (const QString& file : {nested, nested + QStringLiteral("-wal")})
-            EXPECT_EQ(fileMode(file), 0600) << file.toStdString();
-        EXPECT_THROW(ServiceStore{nested}, std::runtime_error); // one service per file
-    }
-    ServiceStore reopened{nested};
-    EXPECT_EQ(reopened.folders(demo), folders);
-    EXPECT_GE(folders.size(), 2);
-    EXPECT_EQ(AuthService(reopened, {}).authenticate(signedIn.accessToken), demo);
-    EXPECT_FALSE(contents(nested).contains(signedIn.accessToken.toLatin1())); // kept hashed
-}
 
 // The JSON data file of earlier versions beside a new database is taken over once and left as
 // it was; a broken one stops the start and leaves no database behind.

@@ -79,9 +79,7 @@ TEST_F(AuthSessionTest, RestoresTheTokenRecord) {
         std::optional<QByteArray> refresh;
     } cases[] = {
         {"no record", std::nullopt, std::nullopt, std::nullopt},
-        {"empty record", QVariantMap{}, std::nullopt, std::nullopt},
         {"both", tokenRecord("a1", "r1"), "a1", "r1"},
-        {"access only", QVariantMap{{"access", "a1"}}, "a1", std::nullopt},
         {"access not text", QVariantMap{{"access", 5}, {"refresh", "r1"}}, std::nullopt, "r1"},
         {"refresh not text", QVariantMap{{"access", "a1"}, {"refresh", QStringList{"r"}}}, "a1",
          std::nullopt},
@@ -135,11 +133,6 @@ TEST_F(AuthSessionTest, FailuresThatEndTheCall) {
          {{401, ""}, {200, authAnswer("acc.2", "ref.2")}, {401, "still"}},
          APIError::unauthorized(),
          3},
-        {"no refresh token",
-         QVariantMap{{"access", "acc.1"}},
-         {{401, ""}},
-         APIError::unauthorized(),
-         1},
         {"500 is not renewed",
          tokenRecord("acc.1", "ref.1"),
          {{500, "down"}},
@@ -149,11 +142,6 @@ TEST_F(AuthSessionTest, FailuresThatEndTheCall) {
          tokenRecord("acc.1", "ref.1"),
          {{401, ""}, {401, "revoked"}},
          APIError::unauthorized(),
-         2},
-        {"renewal fails",
-         tokenRecord("acc.1", "ref.1"),
-         {{401, ""}, {503, "later"}},
-         APIError::http(503, "later"),
          2},
     };
     for (const auto& row : cases) {

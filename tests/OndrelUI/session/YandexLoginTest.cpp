@@ -61,15 +61,11 @@ TEST(YandexLoginCallback, IsReadByItsQueryItemsAlone) {
         {"ondrel://auth?access=A&refresh=R&error=denied", LoginError::server("denied")},
         {"ondrel://auth?error=&access=A&refresh=R", LoginError::server("")},
         {"ondrel://auth?error&access=A&refresh=R", TokenPair{"A", "R"}},
-        {"ondrel://auth?error&error=late&access=A&refresh=R", TokenPair{"A", "R"}},
-        {"ondrel://auth?error=%D0%BD%D0%B5%D1%82", LoginError::server("нет")},
         // no query at all, or nothing usable as a URL
         {std::nullopt, LoginError::invalidCallback()},
         {"ondrel://auth", LoginError::invalidCallback()},
         {"ondrel://auth#access=A&refresh=R", LoginError::invalidCallback()},
-        {"ondrel://[zz?access=A&refresh=R", LoginError::invalidCallback()},
         // a query without both tokens
-        {"ondrel://auth?", LoginError::missingTokens()},
         {"ondrel://auth?access=A", LoginError::missingTokens()},
         {"ondrel://auth?access&refresh=R", LoginError::missingTokens()},
         {"ondrel://auth?Access=A&refresh=R", LoginError::missingTokens()},
@@ -113,24 +109,12 @@ TEST(YandexLoginFlow, TakesOneCallbackOnlyWhilePending) {
     EXPECT_FALSE(log.text().contains(QStringLiteral("SECRET"))) << log.text().toStdString();
 }
 
-// Every way a sign-in ends without a callback, and a malformed callback.
+// A newer sign-in cancels the one pending, as does the login going away; the rest of the ways a
+// sign-in ends are the gate's error lines.
 TEST(YandexLoginFlow, EndsWithoutTokens) {
     const QUrl base(QStringLiteral("http://127.0.0.1:1"));
     RecordingBrowser browser;
-
-    RecordingBrowser broken;
-    broken.opens = false;
-    YandexLogin cannotOpen(broken.seam());
-    EXPECT_EQ(failureOf<BrowserFlowError>(cannotOpen.login(base)).kind(),
-              BrowserFlowError::Kind::browserUnavailable);
-    EXPECT_FALSE(cannotOpen.isPending());
-
     YandexLogin login(browser.seam());
-    auto cancelled = login.login(base);
-    login.cancel();
-    EXPECT_EQ(failureOf<BrowserFlowError>(std::move(cancelled)).kind(),
-              BrowserFlowError::Kind::cancelled);
-
     auto replaced = login.login(base);
     auto newer = login.login(base);
     EXPECT_EQ(failureOf<BrowserFlowError>(std::move(replaced)).kind(),

@@ -140,17 +140,4 @@ TEST_F(AppUpdaterTest, APackageThatFailsVerificationIsDeletedAndNeverOpened) {
     EXPECT_TRUE(opened.isEmpty());
 }
 
-TEST_F(AppUpdaterTest, CancellingDeletesWhatArrivedAndKeepsTheOffer) {
-    offer(QByteArray(32 * 1024 * 1024, 'p'));
-    AppUpdater& updater = makeUpdater();
-    updater.checkForUpdates();
-    ASSERT_TRUE(reaches(State::UpdateFound));
-    QObject::connect(&updater, &AppUpdater::progressChanged, &updater, &AppUpdater::cancelDownload);
-    updater.downloadAndInstall();
-    ASSERT_TRUE(reaches(State::UpdateFound));
-    EXPECT_LT(updater.progress(), 1.0);
-    EXPECT_EQ(downloadedFiles(), QStringList());
-    EXPECT_TRUE(opened.isEmpty());
-}
-
 } // namespace
