@@ -1,46 +1,134 @@
-// Renders every state of the screens offscreen, from the fixed data set, into one PNG file each:
+// Renders every state of the screens offscreen, from a fixed data set, into one PNG file each:
 //   ondrel-screenshots OUTPUT_FOLDER
 // Prints the files it wrote; fails when a screen could not be drawn cleanly.
 
 #include "OndrelCore/json/ODJSON.h"
 #include "OndrelCore/wire/ApplyResult.h"
+#include "OndrelCore/wire/Capture.h"
 #include "OndrelCore/wire/CaptureProcessResponse.h"
-#include "ScreenData.h"
+#include "OndrelCore/wire/Folder.h"
+#include "OndrelCore/wire/TaskItem.h"
 #include "support/GateScene.h"
 #include "support/WaitUntil.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QGuiApplication>
 #include <QQuickStyle>
 #include <QTest>
+#include <QTimeZone>
 
 #include <cstdio>
-#include <memory>
 
 namespace {
 
-const QSize windowSize(640, 760);
+Instant at(int year, int month, int day, int hour = 12, int minute = 0) {
+    return Instant::fromQDateTime(
+        QDateTime(QDate(year, month, day), QTime(hour, minute), QTimeZone("Europe/Moscow")));
+}
+
+// The records name only the fields they set; the others keep their defaults.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+// The folders: the inbox is a system folder.
+QList<Folder> folders() {
+    QList<Folder> result{{.id = "inbox", .name = "Входящие", .emoji = "📥", .isSystem = true},
+                         {.id = "home", .name = "Дом", .emoji = "🏠"},
+                         {.id = "work", .name = "Работа", .emoji = "💼"}};
+    for (Folder& folder : result)
+        folder.userId = QStringLiteral("u1");
+    return result;
+}
+
+// The inbox's tasks, with every fact a card can show: active ones (one overdue, one with a
+// checklist, one repeating, one with tags) and two done ones.
+QList<TaskItem> tasks() {
+    QList<TaskItem> result{
+        {.id = "t1",
+         .title = "Позвонить маме",
+         .body = "Спросить про выходные и напомнить про лекарства.",
+         .status = TaskStatus::todo,
+         .priority = Priority::high,
+         .dueDate = at(2025, 3, 11),
+         .hasDeadline = true,
+         .tags = {"семья"}},
+        {.id = "t2",
+         .title = "Купить продукты на неделю",
+         .body = "Молоко, хлеб, яйца, сыр, овощи для супа и что-нибудь к чаю. Заодно посмотреть "
+                 "скидки на кофе и взять пакеты, чтобы не покупать новые на кассе.",
+         .status = TaskStatus::inProgress,
+         .priority = Priority::medium,
+         .tags = {"дом", "покупки"},
+         .checklist = QList<ChecklistItem>{{"c1", "Молоко", true},
+                                           {"c2", "Хлеб", false},
+                                           {"c3", "Яйца", false}}},
+        {.id = "t3",
+         .title = "Оплатить интернет",
+         .status = TaskStatus::todo,
+         .priority = Priority::low,
+         .dueDate = at(2030, 6, 15),
+         .hasDeadline = true,
+         .recurrence = "FREQ=MONTHLY;BYMONTHDAY=15"},
+        {.id = "t4", .type = TaskType::idea, .title = "Идея: подкаст о продуктивности"},
+        {.id = "t5",
+         .title = "Отправить квартальный отчёт",
+         .status = TaskStatus::done,
+         .priority = Priority::high,
+         .dueDate = at(2025, 3, 10),
+         .hasDeadline = true,
+         .tags = {"работа"},
+         .completedAt = at(2025, 3, 10, 10, 15)},
+        {.id = "t6",
+         .title = "Записаться к врачу",
+         .status = TaskStatus::done,
+         .completedAt = at(2025, 3, 9, 18, 40)}};
+    for (TaskItem& task : result) {
+        task.userId = QStringLiteral("u1");
+        task.folderId = QStringLiteral("inbox");
+        task.createdAt = task.updatedAt = task.serverUpdatedAt = at(2025, 3, 1);
+    }
+    return result;
+}
+
+// Past captures in every status, newest first.
+QList<Capture> captures() {
+    const std::pair<CaptureStatus, Instant> made[] = {
+        {CaptureStatus::processing, at(2025, 3, 11, 9, 5)},
+        {CaptureStatus::processed, at(2025, 3, 10, 18, 30)},
+        {CaptureStatus::failed, at(2025, 3, 10, 8, 12)},
+        {CaptureStatus::superseded, at(2025, 3, 8, 21, 40)},
+        {CaptureStatus::uploaded, at(2025, 3, 2, 7, 55)},
+    };
+    QList<Capture> result;
+    for (const auto& [status, createdAt] : made)
+        result.append({.id = QStringLiteral("c%1").arg(result.size() + 1),
+                       .userId = "u1",
+                       .status = status,
+                       .createdAt = createdAt});
+    return result;
+}
+
+#pragma GCC diagnostic pop
 
 // The service behind the screens, answering from the data set.
 struct Service {
     HTTPResponse answer(const HTTPRequest& request) const {
         const QString path = request.url.path();
+        const auto ok = [](const auto& value) {
+            return HTTPResponse{ODJSON::encoder().encode(value), 200};
+        };
         if (path == u"/folders")
-            return {ODJSON::encoder().encode(onlyOneFolder ? ScreenData::folders().mid(1, 1)
-                                                           : ScreenData::folders()),
-                    200};
+            return ok(onlyOneFolder ? folders().mid(1, 1) : folders());
         if (path == u"/tasks")
-            return {ODJSON::encoder().encode(withTasks ? ScreenData::tasks() : QList<TaskItem>()),
-                    200};
+            return ok(withTasks ? tasks() : QList<TaskItem>());
         if (path == u"/captures" && request.method == "GET")
-            return {ODJSON::encoder().encode(ScreenData::captures()), 200};
+            return ok(captures());
         if (failing && (path == u"/assistant" || path == u"/captures"))
             return {QByteArray("{\"error\":\"AI временно недоступен, попробуйте позже\"}"), 503};
-        ApplyResult result;
-        result.answer = QStringLiteral("Готово: добавил «Купить молоко» во «Входящие» на завтра.");
-        if (path == u"/captures")
-            return {ODJSON::encoder().encode(CaptureProcessResponse{.result = result}), 200};
-        return {ODJSON::encoder().encode(result), 200};
+        const ApplyResult result{
+            .answer = QStringLiteral("Готово: добавил «Купить молоко» во «Входящие» на завтра.")};
+        return path == u"/captures" ? ok(CaptureProcessResponse{.result = result}) : ok(result);
     }
 
     bool withTasks = true;
@@ -48,34 +136,22 @@ struct Service {
     bool failing = false;
 };
 
-// The gate over the data set's service, signed in or not; a signed-in root screen has loaded its
-// lists.
-class Scene {
+// The gate over `service`, signed in or not; a signed-in root screen has loaded its lists. The
+// service comes first, as the gate may ask it while the window is shown.
+struct ServiceHolder {
+    Service service;
+};
+class Scene : public ServiceHolder, public GateScene {
 public:
-    explicit Scene(bool signedIn, Service service = {},
+    explicit Scene(bool signedIn, Service answers = {},
                    const QString& file = QStringLiteral("AppGateView.qml"))
-        : m_service(service) {
-        m_transport->setHandler(
-            [this](const HTTPRequest& request) { return m_service.answer(request); });
-        m_scene = std::make_unique<GateScene>(m_transport, signedIn, file,
-                                              signedIn ? windowSize : QSize(480, 440));
-        if (!signedIn)
-            return;
-        waitUntil([&] { return vm() && vm()->taskCount() == (m_service.withTasks ? 6 : 0); });
+        : ServiceHolder{answers},
+          GateScene(
+              signedIn, [this](const HTTPRequest& request) { return service.answer(request); },
+              file, signedIn ? QSize(640, 760) : QSize(480, 440)) {
+        if (signedIn)
+            waitUntil([&] { return vm() && vm()->taskCount() == (service.withTasks ? 6 : 0); });
     }
-
-    AppGate& gate() { return m_scene->gate(); }
-    AppViewModel* vm() { return gate().viewModel(); }
-    ScreenHarness& screen() { return m_scene->screen(); }
-    Service& service() { return m_service; }
-    FakeTransport& transport() { return *m_transport; }
-    AudioRecorder& recorder() { return m_scene->recorder(); }
-    UpdateState& updateState() { return m_scene->updateState(); }
-
-private:
-    Service m_service;
-    std::shared_ptr<FakeTransport> m_transport = std::make_shared<FakeTransport>();
-    std::unique_ptr<GateScene> m_scene;
 };
 
 class Shots {
@@ -85,25 +161,25 @@ public:
     void take(Scene& scene, const QString& name) {
         QTest::qWait(450); // transitions and springs come to rest
         const QString path = QDir(m_folder).filePath(name + QStringLiteral(".png"));
-        if (!scene.screen().saveImage(path)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-            m_failed = true;
-            return;
-        }
+        if (!scene.screen().saveImage(path))
+            return fail(QStringLiteral("cannot write ") + path);
         std::printf("%s\n", qPrintable(path));
     }
 
     // What went wrong while drawing a scene, printed once it is done with.
     void check(Scene& scene) {
-        for (const QString& warning : scene.screen().warnings()) {
-            std::fprintf(stderr, "%s\n", qPrintable(warning));
-            m_failed = true;
-        }
+        for (const QString& warning : scene.screen().warnings())
+            fail(warning);
     }
 
     bool failed() const { return m_failed; }
 
 private:
+    void fail(const QString& what) {
+        std::fprintf(stderr, "%s\n", qPrintable(what));
+        m_failed = true;
+    }
+
     QString m_folder;
     bool m_failed = false;
 };
@@ -153,11 +229,20 @@ void captures(Shots& shots) {
     scene.transport().release();
     waitUntil([&] { return !vm.isBusy(); });
     shots.take(scene, QStringLiteral("root-answer"));
-    scene.service().failing = true;
+    scene.service.failing = true;
     vm.sendText(QStringLiteral("что у меня на завтра"));
     waitUntil([&] { return !vm.isBusy(); });
     shots.take(scene, QStringLiteral("root-error"));
+    shots.check(scene);
+}
 
+void recording(Shots& shots) {
+    Scene scene(true);
+    scene.updateState().reportValidUpdate();
+    scene.screen().click(scene.screen().item("micButton"));
+    waitUntil([&] { return scene.recorder().level() > 0.3; });
+    shots.take(scene, QStringLiteral("root-recording-update-available"));
+    scene.recorder().stopRecording();
     shots.check(scene);
 }
 
@@ -195,23 +280,20 @@ void editSheet(Shots& shots) {
 
 // The folder delete sheet moving the tasks, deleting them, and with no folder to move them to.
 void folderDeletion(Shots& shots) {
-    {
-        Scene scene(true);
+    for (const bool onlyOne : {false, true}) {
+        Scene scene(true, Service{.onlyOneFolder = onlyOne});
         ScreenHarness& screen = scene.screen();
         screen.click(screen.item("tab:home"), Qt::RightButton);
         screen.click(screen.itemWithText(QStringLiteral("Удалить папку")));
-        shots.take(scene, QStringLiteral("folder-delete-move"));
-        screen.click(screen.item("secondSegment"));
-        shots.take(scene, QStringLiteral("folder-delete-all"));
-        screen.press(Qt::Key_Escape);
+        shots.take(scene, onlyOne ? QStringLiteral("folder-delete-no-others")
+                                  : QStringLiteral("folder-delete-move"));
+        if (!onlyOne) {
+            screen.click(screen.item("secondSegment"));
+            shots.take(scene, QStringLiteral("folder-delete-all"));
+            screen.press(Qt::Key_Escape);
+        }
         shots.check(scene);
     }
-    Scene scene(true, Service{.onlyOneFolder = true});
-    ScreenHarness& screen = scene.screen();
-    screen.click(screen.item("tab:home"), Qt::RightButton);
-    screen.click(screen.itemWithText(QStringLiteral("Удалить папку")));
-    shots.take(scene, QStringLiteral("folder-delete-no-others"));
-    shots.check(scene);
 }
 
 // The history (Ctrl+H) and a task's detail with its checklist (the card's "Подробнее").
@@ -225,16 +307,6 @@ void historyAndDetail(Shots& shots) {
     screen.click(screen.item("card:t2"), Qt::RightButton);
     screen.click(screen.itemWithText(QStringLiteral("Подробнее")));
     shots.take(scene, QStringLiteral("task-detail"));
-    shots.check(scene);
-}
-
-void recording(Shots& shots) {
-    Scene scene(true);
-    scene.updateState().reportValidUpdate();
-    scene.screen().click(scene.screen().item("micButton"));
-    waitUntil([&] { return scene.recorder().level() > 0.3; });
-    shots.take(scene, QStringLiteral("root-recording-update-available"));
-    scene.recorder().stopRecording();
     shots.check(scene);
 }
 
@@ -257,14 +329,8 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     QQuickStyle::setStyle(QStringLiteral("Basic"));
     Shots shots(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots"));
-    signIn(shots);
-    lists(shots);
-    captures(shots);
-    recording(shots);
-    retry(shots);
-    editSheet(shots);
-    folderDeletion(shots);
-    historyAndDetail(shots);
-    window(shots);
+    for (const auto draw : {signIn, lists, captures, recording, retry, editSheet, folderDeletion,
+                            historyAndDetail, window})
+        draw(shots);
     return shots.failed() ? 1 : 0;
 }
