@@ -17,7 +17,7 @@ public:
         const qsizetype number = m_requests.size();
         m_requests.append(std::move(request));
         m_pending.append(Pending{});
-        co_await AnswerAwaiter{this, number};
+        co_await AnswerAwaiter{&m_pending[number]};
         co_return *m_pending[number].answer;
     }
 
@@ -35,17 +35,11 @@ private:
         std::optional<HTTPResponse> answer;
         std::coroutine_handle<> waiting;
     };
+    // Every request is answered after it was sent, so the awaiter always suspends.
     struct AnswerAwaiter {
-        ManualTransport* transport;
-        qsizetype number;
+        Pending* pending;
         bool await_ready() const noexcept { return false; }
-        void await_suspend(std::coroutine_handle<> handle) {
-            Pending& pending = transport->m_pending[number];
-            if (pending.answer)
-                QTimer::singleShot(0, [handle] { handle.resume(); });
-            else
-                pending.waiting = handle;
-        }
+        void await_suspend(std::coroutine_handle<> handle) { pending->waiting = handle; }
         void await_resume() const noexcept {}
     };
 
