@@ -24,8 +24,7 @@ QStringList labels(const ChoiceListModel* choices) {
     return result;
 }
 
-// A form for `task` whose save records what it was given and, as the service does, takes a
-// moment.
+// A form for `task` whose save records what it was given and takes a moment, as the service.
 struct EditFixture {
     explicit EditFixture(const TaskItem& task)
         : form(
