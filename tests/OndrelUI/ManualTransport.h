@@ -2,15 +2,15 @@
 
 #include "OndrelCore/client/HTTPTransport.h"
 
+#include <QCoreApplication>
 #include <QList>
-#include <QTimer>
 
 #include <coroutine>
 #include <optional>
 
 // A transport whose requests wait until the test answers each one by number, in any order, so
 // tests can make an earlier request finish after a later one. An answer is delivered on a
-// later turn of the event loop, as from the network.
+// later turn of the event loop, as from the network, in the order the test gave them.
 class ManualTransport : public HTTPTransport {
 public:
     QCoro::Task<HTTPResponse> send(HTTPRequest request) override {
@@ -25,7 +25,8 @@ public:
         Pending& pending = m_pending[number];
         pending.answer = HTTPResponse{std::move(body), status};
         if (const auto waiting = pending.waiting)
-            QTimer::singleShot(0, [waiting] { waiting.resume(); });
+            QMetaObject::invokeMethod(
+                qApp, [waiting] { waiting.resume(); }, Qt::QueuedConnection);
     }
 
     const QList<HTTPRequest>& requests() const { return m_requests; }

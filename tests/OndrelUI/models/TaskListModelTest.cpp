@@ -56,7 +56,6 @@ TEST_F(TaskListModelTest, Rows_show_what_the_card_needs) {
     EXPECT_EQ(row.data(TaskListModel::DescriptionPreviewRole).toString(),
               QStringLiteral("первая строка вторая"));
     EXPECT_EQ(row.data(TaskListModel::PriorityRole).toString(), QStringLiteral("HIGH"));
-    EXPECT_EQ(row.data(TaskListModel::StatusRole).toString(), QStringLiteral("TODO"));
     EXPECT_TRUE(row.data(TaskListModel::HasRecurrenceRole).toBool());
     EXPECT_EQ(row.data(TaskListModel::ChecklistDoneRole).toInt(), 1);
     EXPECT_EQ(row.data(TaskListModel::ChecklistTotalRole).toInt(), 2);

@@ -31,12 +31,13 @@ TEST_F(LoadOrderTest, A_slow_answer_for_the_previous_folder_never_replaces_the_c
     auto current = vm.loadFolders();
     awaitRequests(4);
     answer(1, QList<TaskItem>{makeTask("from-f2")});
+    wait(std::move(second));
     answer(0, QList<TaskItem>{makeTask("from-f1")});
+    wait(std::move(first));
     answer(3, QList<Folder>{makeFolder("f2", QStringLiteral("Дом"))});
+    wait(std::move(current));
     transport->answer(2, 500, "stale");
-    for (auto* task : {&first, &second, &stale, &current})
-        wait(std::move(*task));
-    EXPECT_EQ(vm.selectedFolderId(), QStringLiteral("f2"));
+    wait(std::move(stale));
     EXPECT_EQ(vm.tasks(), QList<TaskItem>{makeTask("from-f2")});
     EXPECT_FALSE(vm.errorText());
 }

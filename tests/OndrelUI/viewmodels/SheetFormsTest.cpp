@@ -62,7 +62,6 @@ TEST(TaskEditForm, Opens_with_the_task_values_and_sends_what_the_controls_hold) 
     EXPECT_EQ(form.statusIndex(), -1);
     EXPECT_EQ(form.statusLabel(), QStringLiteral("Отменена"));
     EXPECT_EQ(form.priorityIndex(), 3);
-    EXPECT_EQ(form.folderIndex(), 0);
     EXPECT_TRUE(form.hasDeadline());
     EXPECT_EQ(shownDate(form), due.toQDateTime().toLocalTime().date());
     awaitTask(form.saveEdits());
