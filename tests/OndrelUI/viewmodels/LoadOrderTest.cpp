@@ -42,4 +42,21 @@ TEST_F(LoadOrderTest, A_slow_answer_for_the_previous_folder_never_replaces_the_c
     EXPECT_FALSE(vm.errorText());
 }
 
+// A failed delete puts its task back only while the folder it left is still the one listed.
+TEST_F(LoadOrderTest, A_failed_delete_puts_the_task_back_only_into_its_own_folder) {
+    auto load = vm.select(QStringLiteral("f1"));
+    awaitRequests(1);
+    answer(0, QList<TaskItem>{makeTask("a"), makeTask("b")});
+    wait(std::move(load));
+    auto deleting = vm.deleteTask(makeTask("a"));
+    awaitRequests(2);
+    auto other = vm.select(QStringLiteral("f2"));
+    awaitRequests(3);
+    answer(2, QList<TaskItem>{makeTask("x")});
+    wait(std::move(other));
+    transport->answer(1, 500, "nope");
+    wait(std::move(deleting));
+    EXPECT_EQ(vm.tasks(), QList<TaskItem>{makeTask("x")});
+}
+
 } // namespace
