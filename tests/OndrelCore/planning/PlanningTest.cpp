@@ -1,12 +1,17 @@
 #include "OndrelCore/planning/RecurrenceRule.h"
 #include "OndrelCore/planning/ReminderDate.h"
+#include "OndrelCore/planning/ReminderScheduler.h"
 #include "OndrelCore/planning/TaskSort.h"
 #include "Records.h"
+#include "support/AwaitTask.h"
+#include "support/MockCalendarService.h"
 
 #include <QLocale>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
+
+#include <stdexcept>
 
 namespace {
 
@@ -82,6 +87,43 @@ TEST(ReminderDate, MovesTheDueInstantEarlierByTheLead) {
         Limits::min());
 }
 
+class FailingCalendar : public CalendarService {
+public:
+    QCoro::Task<QString> addReminder(ReminderRequest) override {
+        throw std::runtime_error("calendar is read-only");
+        co_return QString();
+    }
+};
+
+// Only a task with both the deadline flag and a date gets a reminder; the task's rule goes with
+// it (one that does not parse still leaves the reminder); the calendar's error comes out.
+TEST(ReminderScheduler, SchedulesDeadlinesOnly) {
+    TaskItem task = makeTask("t1", QStringLiteral("f1"), day(1), at("2024-03-10T09:00:00Z"));
+    task.hasDeadline = true;
+    task.reminderLead = 30;
+    task.body = QStringLiteral("Купить молоко и хлеб");
+    task.recurrence = QStringLiteral("FREQ=WEEKLY;BYDAY=MO");
+    TaskItem unparsed = task, undated = task, unflagged = task;
+    unparsed.recurrence = QStringLiteral("FREQ=X");
+    undated.dueDate.reset();
+    unflagged.hasDeadline = false;
+    auto calendar = std::make_shared<MockCalendarService>();
+    for (const TaskItem& scheduled : {task, unparsed})
+        EXPECT_EQ(awaitTask(ReminderScheduler(calendar).scheduleIfNeeded(scheduled)), u"evt-1"_qs);
+    for (const TaskItem& skipped : {undated, unflagged})
+        EXPECT_EQ(awaitTask(ReminderScheduler(calendar).scheduleIfNeeded(skipped)), std::nullopt);
+    ASSERT_EQ(calendar->added().size(), 2);
+    EXPECT_EQ(calendar->added()[0],
+              (ReminderRequest{.title = task.title,
+                               .dueDate = *task.dueDate,
+                               .leadMinutes = 30,
+                               .recurrence = rule(Freq::weekly, 1, {}, {}, {1}),
+                               .notes = task.body}));
+    EXPECT_EQ(calendar->added()[1].recurrence, std::nullopt);
+    ReminderScheduler failing(std::make_shared<FailingCalendar>());
+    EXPECT_THROW(awaitTask(failing.scheduleIfNeeded(task)), std::runtime_error);
+}
+
 // Many ties under both orders: every neighbouring pair must be strictly ordered by key (newest
 // first; due first, undated last, whatever the deadline flag says) or, when the keys are equal,
 // in input order.
@@ -112,6 +154,24 @@ TEST(TaskSort, OrdersByKeyAndKeepsTiesInInputOrder) {
         const bool ordered = a.dueDate && (!b.dueDate || *a.dueDate < *b.dueDate);
         EXPECT_TRUE(ordered || (a.dueDate == b.dueDate && before(a, b))) << i;
     }
+}
+
+// Groups keep the input order; folder ids compare exactly (no case folding, "" is not "no folder").
+TEST(TaskSort, GroupsByFolderKeepingInputOrder) {
+    const QList<TaskItem> tasks{makeTask("1", QStringLiteral("a")), makeTask("2"),
+                                makeTask("3", QStringLiteral("a")),
+                                makeTask("4", QStringLiteral("A")), makeTask("5", QString())};
+    const auto groups = groupByFolder(tasks);
+    const auto ids = [&](const std::optional<QString>& folder) {
+        QStringList out;
+        for (const TaskItem& task : groups.at(folder))
+            out.append(task.id);
+        return out;
+    };
+    ASSERT_EQ(groups.size(), 4u);
+    EXPECT_EQ(ids(QStringLiteral("a")), QStringList({"1", "3"}));
+    EXPECT_EQ(ids(std::nullopt), QStringList({"2"}));
+    EXPECT_EQ(ids(QString()), QStringList({"5"}));
 }
 
 } // namespace
