@@ -1,46 +1,129 @@
-// Renders every state of the screens offscreen, from the fixed data set, into one PNG file each:
+// Renders every state of the screens offscreen, from a fixed data set, into one PNG file each:
 //   ondrel-screenshots OUTPUT_FOLDER
 // Prints the files it wrote; fails when a screen could not be drawn cleanly.
 
 #include "OndrelCore/json/ODJSON.h"
 #include "OndrelCore/wire/ApplyResult.h"
+#include "OndrelCore/wire/Capture.h"
 #include "OndrelCore/wire/CaptureProcessResponse.h"
-#include "ScreenData.h"
+#include "OndrelCore/wire/Folder.h"
+#include "OndrelCore/wire/TaskItem.h"
 #include "support/GateScene.h"
 #include "support/WaitUntil.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QGuiApplication>
 #include <QQuickStyle>
 #include <QTest>
+#include <QTimeZone>
 
 #include <cstdio>
-#include <memory>
 
 namespace {
 
-const QSize windowSize(640, 760);
+Instant at(int year, int month, int day, int hour = 12, int minute = 0) {
+    return Instant::fromQDateTime(
+        QDateTime(QDate(year, month, day), QTime(hour, minute), QTimeZone("Europe/Moscow")));
+}
+
+Folder folder(const char* id, const char* emoji, const char* name) {
+    Folder folder;
+    folder.id = QString::fromUtf8(id);
+    folder.userId = QStringLiteral("u1");
+    folder.name = QString::fromUtf8(name);
+    folder.emoji = QString::fromUtf8(emoji);
+    return folder;
+}
+
+// The folders: the inbox is a system folder.
+QList<Folder> folders() {
+    QList<Folder> result{folder("inbox", "📥", "Входящие"), folder("home", "🏠", "Дом"),
+                         folder("work", "💼", "Работа")};
+    result[0].isSystem = true;
+    return result;
+}
+
+TaskItem task(const char* id, const char* title, TaskStatus status, Priority priority,
+              std::optional<Instant> due = {}) {
+    TaskItem task;
+    task.id = QString::fromUtf8(id);
+    task.userId = QStringLiteral("u1");
+    task.folderId = QStringLiteral("inbox");
+    task.title = QString::fromUtf8(title);
+    task.status = status;
+    task.priority = priority;
+    task.dueDate = due;
+    task.hasDeadline = due.has_value();
+    task.createdAt = task.updatedAt = task.serverUpdatedAt = at(2025, 3, 1);
+    return task;
+}
+
+// The inbox's tasks, with every fact a card can show: active ones (one overdue, one with a
+// checklist, one repeating, one with tags) and two done ones.
+QList<TaskItem> tasks() {
+    QList<TaskItem> result{
+        task("t1", "Позвонить маме", TaskStatus::todo, Priority::high, at(2025, 3, 11)),
+        task("t2", "Купить продукты на неделю", TaskStatus::inProgress, Priority::medium),
+        task("t3", "Оплатить интернет", TaskStatus::todo, Priority::low, at(2030, 6, 15)),
+        task("t4", "Идея: подкаст о продуктивности", TaskStatus::inbox, Priority::none),
+        task("t5", "Отправить квартальный отчёт", TaskStatus::done, Priority::high,
+             at(2025, 3, 10)),
+        task("t6", "Записаться к врачу", TaskStatus::done, Priority::none)};
+    result[0].body = QStringLiteral("Спросить про выходные и напомнить про лекарства.");
+    result[0].tags = {QStringLiteral("семья")};
+    result[1].body = QStringLiteral(
+        "Молоко, хлеб, яйца, сыр, овощи для супа и что-нибудь к чаю. Заодно посмотреть скидки "
+        "на кофе и взять пакеты, чтобы не покупать новые на кассе.");
+    result[1].checklist =
+        QList<ChecklistItem>{{"c1", "Молоко", true}, {"c2", "Хлеб", false}, {"c3", "Яйца", false}};
+    result[1].tags = {QStringLiteral("дом"), QStringLiteral("покупки")};
+    result[2].recurrence = QStringLiteral("FREQ=MONTHLY;BYMONTHDAY=15");
+    result[3].type = TaskType::idea;
+    result[4].completedAt = at(2025, 3, 10, 10, 15);
+    result[4].tags = {QStringLiteral("работа")};
+    result[5].completedAt = at(2025, 3, 9, 18, 40);
+    return result;
+}
+
+// Past captures in every status, newest first.
+QList<Capture> captures() {
+    const std::pair<CaptureStatus, Instant> made[] = {
+        {CaptureStatus::processing, at(2025, 3, 11, 9, 5)},
+        {CaptureStatus::processed, at(2025, 3, 10, 18, 30)},
+        {CaptureStatus::failed, at(2025, 3, 10, 8, 12)},
+        {CaptureStatus::superseded, at(2025, 3, 8, 21, 40)},
+        {CaptureStatus::uploaded, at(2025, 3, 2, 7, 55)},
+    };
+    QList<Capture> result;
+    for (const auto& [status, createdAt] : made) {
+        Capture& capture = result.emplaceBack();
+        capture.id = QStringLiteral("c%1").arg(result.size());
+        capture.userId = QStringLiteral("u1");
+        capture.status = status;
+        capture.createdAt = createdAt;
+    }
+    return result;
+}
 
 // The service behind the screens, answering from the data set.
 struct Service {
     HTTPResponse answer(const HTTPRequest& request) const {
         const QString path = request.url.path();
+        const auto ok = [](const auto& value) {
+            return HTTPResponse{ODJSON::encoder().encode(value), 200};
+        };
         if (path == u"/folders")
-            return {ODJSON::encoder().encode(onlyOneFolder ? ScreenData::folders().mid(1, 1)
-                                                           : ScreenData::folders()),
-                    200};
+            return ok(onlyOneFolder ? folders().mid(1, 1) : folders());
         if (path == u"/tasks")
-            return {ODJSON::encoder().encode(withTasks ? ScreenData::tasks() : QList<TaskItem>()),
-                    200};
+            return ok(withTasks ? tasks() : QList<TaskItem>());
         if (path == u"/captures" && request.method == "GET")
-            return {ODJSON::encoder().encode(ScreenData::captures()), 200};
+            return ok(captures());
         if (failing && (path == u"/assistant" || path == u"/captures"))
             return {QByteArray("{\"error\":\"AI временно недоступен, попробуйте позже\"}"), 503};
-        ApplyResult result;
-        result.answer = QStringLiteral("Готово: добавил «Купить молоко» во «Входящие» на завтра.");
-        if (path == u"/captures")
-            return {ODJSON::encoder().encode(CaptureProcessResponse{.result = result}), 200};
-        return {ODJSON::encoder().encode(result), 200};
+        const ApplyResult result{
+            .answer = QStringLiteral("Готово: добавил «Купить молоко» во «Входящие» на завтра.")};
+        return path == u"/captures" ? ok(CaptureProcessResponse{.result = result}) : ok(result);
     }
 
     bool withTasks = true;
@@ -48,205 +131,175 @@ struct Service {
     bool failing = false;
 };
 
-// The gate over the data set's service, signed in or not; a signed-in root screen has loaded its
-// lists.
-class Scene {
-public:
-    explicit Scene(bool signedIn, Service service = {},
-                   const QString& file = QStringLiteral("AppGateView.qml"))
-        : m_service(service) {
-        m_transport->setHandler(
-            [this](const HTTPRequest& request) { return m_service.answer(request); });
-        m_scene = std::make_unique<GateScene>(m_transport, signedIn, file,
-                                              signedIn ? windowSize : QSize(480, 440));
-        if (!signedIn)
-            return;
-        waitUntil([&] { return vm() && vm()->taskCount() == (m_service.withTasks ? 6 : 0); });
+// Where the pictures go, and whether any could not be drawn cleanly.
+struct Output {
+    QString folder;
+    bool failed = false;
+
+    void fail(const QString& what) {
+        std::fprintf(stderr, "%s\n", qPrintable(what));
+        failed = true;
     }
-
-    AppGate& gate() { return m_scene->gate(); }
-    AppViewModel* vm() { return gate().viewModel(); }
-    ScreenHarness& screen() { return m_scene->screen(); }
-    Service& service() { return m_service; }
-    FakeTransport& transport() { return *m_transport; }
-    AudioRecorder& recorder() { return m_scene->recorder(); }
-    UpdateState& updateState() { return m_scene->updateState(); }
-
-private:
-    Service m_service;
-    std::shared_ptr<FakeTransport> m_transport = std::make_shared<FakeTransport>();
-    std::unique_ptr<GateScene> m_scene;
 };
 
-class Shots {
+// The gate over `service`, signed in or not; a signed-in root screen has loaded its lists. The
+// service comes first, as the gate may ask it while the window is shown.
+struct ServiceHolder {
+    Service service;
+};
+class Scene : public ServiceHolder, public GateScene {
 public:
-    explicit Shots(QString folder) : m_folder(std::move(folder)) { QDir().mkpath(m_folder); }
+    Scene(Output& output, bool signedIn, Service answers = {},
+          const QString& file = QStringLiteral("AppGateView.qml"))
+        : ServiceHolder{answers},
+          GateScene(
+              signedIn, [this](const HTTPRequest& request) { return service.answer(request); },
+              file, signedIn ? QSize(640, 760) : QSize(480, 440)),
+          m_output(output) {
+        if (signedIn)
+            waitUntil([&] { return vm() && vm()->taskCount() == (service.withTasks ? 6 : 0); });
+    }
+    // What went wrong while drawing, told once the scene is done with.
+    ~Scene() {
+        for (const QString& warning : screen().warnings())
+            m_output.fail(warning);
+    }
 
-    void take(Scene& scene, const QString& name) {
+    void shot(const char* name) {
         QTest::qWait(450); // transitions and springs come to rest
-        const QString path = QDir(m_folder).filePath(name + QStringLiteral(".png"));
-        if (!scene.screen().saveImage(path)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-            m_failed = true;
-            return;
-        }
+        const QString path = QDir(m_output.folder).filePath(QString::fromLatin1(name) + ".png");
+        if (!screen().saveImage(path))
+            return m_output.fail(QStringLiteral("cannot write ") + path);
         std::printf("%s\n", qPrintable(path));
     }
 
-    // What went wrong while drawing a scene, printed once it is done with.
-    void check(Scene& scene) {
-        for (const QString& warning : scene.screen().warnings()) {
-            std::fprintf(stderr, "%s\n", qPrintable(warning));
-            m_failed = true;
-        }
-    }
-
-    bool failed() const { return m_failed; }
-
 private:
-    QString m_folder;
-    bool m_failed = false;
+    Output& m_output;
 };
 
-void signIn(Shots& shots) {
-    Scene scene(false);
-    shots.take(scene, QStringLiteral("signin-idle"));
-    scene.screen().click(scene.screen().item("signInButton"));
-    shots.take(scene, QStringLiteral("signin-busy"));
-    scene.screen().click(scene.screen().item("cancelSignInButton"));
+void signIn(Output& output) {
+    Scene scene(output, false);
+    ScreenHarness& screen = scene.screen();
+    scene.shot("signin-idle");
+    screen.click(screen.item("signInButton"));
+    scene.shot("signin-busy");
+    screen.click(screen.item("cancelSignInButton"));
     waitUntil([&] { return !scene.gate().busy(); });
-    shots.take(scene, QStringLiteral("signin-error"));
-    shots.check(scene);
+    scene.shot("signin-error");
 }
 
-void lists(Shots& shots) {
-    {
-        Scene scene(true, Service{.withTasks = false});
-        shots.take(scene, QStringLiteral("root-empty"));
-        shots.check(scene);
-    }
-    Scene scene(true);
+void lists(Output& output) {
+    Scene(output, true, Service{.withTasks = false}).shot("root-empty");
+    Scene scene(output, true);
     ScreenHarness& screen = scene.screen();
-    shots.take(scene, QStringLiteral("root-tasks"));
+    scene.shot("root-tasks");
     screen.item("taskList")->forceActiveFocus();
     screen.press(Qt::Key_Down);
-    shots.take(scene, QStringLiteral("root-card-focus"));
+    scene.shot("root-card-focus");
     screen.click(screen.item("tab:home"), Qt::RightButton);
-    shots.take(scene, QStringLiteral("tab-context-menu"));
+    scene.shot("tab-context-menu");
     screen.press(Qt::Key_Escape);
     screen.click(screen.item("card:t2"), Qt::RightButton);
-    shots.take(scene, QStringLiteral("card-context-menu"));
+    scene.shot("card-context-menu");
     screen.press(Qt::Key_Escape);
     screen.click(screen.item("addFolderButton"));
     screen.type(QStringLiteral("Путешествия"));
-    shots.take(scene, QStringLiteral("new-folder-dialog"));
+    scene.shot("new-folder-dialog");
     screen.press(Qt::Key_Escape);
-    shots.check(scene);
 }
 
-void captures(Shots& shots) {
-    Scene scene(true);
+void captures(Output& output) {
+    Scene scene(output, true);
     AppViewModel& vm = *scene.vm();
     scene.transport().setHeld(true);
     vm.sendText(QStringLiteral("купить молоко завтра"));
-    shots.take(scene, QStringLiteral("root-busy"));
+    scene.shot("root-busy");
     scene.transport().release();
     waitUntil([&] { return !vm.isBusy(); });
-    shots.take(scene, QStringLiteral("root-answer"));
-    scene.service().failing = true;
+    scene.shot("root-answer");
+    scene.service.failing = true;
     vm.sendText(QStringLiteral("что у меня на завтра"));
     waitUntil([&] { return !vm.isBusy(); });
-    shots.take(scene, QStringLiteral("root-error"));
+    scene.shot("root-error");
+}
 
-    shots.check(scene);
+void recording(Output& output) {
+    Scene scene(output, true);
+    scene.updateState().reportValidUpdate();
+    scene.screen().click(scene.screen().item("micButton"));
+    waitUntil([&] { return scene.recorder().level() > 0.3; });
+    scene.shot("root-recording-update-available");
+    scene.recorder().stopRecording();
 }
 
 // A voice capture the service failed: the error line offers to send the recording again.
-void retry(Shots& shots) {
-    Scene scene(true, Service{.failing = true});
+void retry(Output& output) {
+    Scene scene(output, true, Service{.failing = true});
     ScreenHarness& screen = scene.screen();
     screen.click(screen.item("micButton"));
     waitUntil([&] { return scene.recorder().level() > 0.3; });
     screen.click(screen.item("micButton"));
     waitUntil([&] { return scene.vm()->canRetryCapture(); });
-    shots.take(scene, QStringLiteral("root-retry"));
-    shots.check(scene);
+    scene.shot("root-retry");
 }
 
 // The edit sheet for an inbox task (it opens as "Открыта") and for one with a deadline, the
 // deadline's calendar, and the question before a deletion.
-void editSheet(Shots& shots) {
-    Scene scene(true);
+void editSheet(Output& output) {
+    Scene scene(output, true);
     ScreenHarness& screen = scene.screen();
     screen.click(screen.item("openButton", screen.item("card:t4")));
-    shots.take(scene, QStringLiteral("edit-sheet-inbox"));
+    scene.shot("edit-sheet-inbox");
     screen.press(Qt::Key_Escape);
     screen.click(screen.item("openButton", screen.item("card:t1")));
-    shots.take(scene, QStringLiteral("edit-sheet-deadline"));
+    scene.shot("edit-sheet-deadline");
     screen.click(screen.item("datePicker"));
-    shots.take(scene, QStringLiteral("edit-sheet-calendar"));
+    scene.shot("edit-sheet-calendar");
     screen.press(Qt::Key_Escape);
     screen.click(screen.item("deleteTaskButton"));
-    shots.take(scene, QStringLiteral("edit-sheet-delete-confirmation"));
+    scene.shot("edit-sheet-delete-confirmation");
     screen.press(Qt::Key_Escape);
     screen.press(Qt::Key_Escape);
-    shots.check(scene);
 }
 
 // The folder delete sheet moving the tasks, deleting them, and with no folder to move them to.
-void folderDeletion(Shots& shots) {
-    {
-        Scene scene(true);
+void folderDeletion(Output& output) {
+    for (const bool onlyOne : {false, true}) {
+        Scene scene(output, true, Service{.onlyOneFolder = onlyOne});
         ScreenHarness& screen = scene.screen();
         screen.click(screen.item("tab:home"), Qt::RightButton);
         screen.click(screen.itemWithText(QStringLiteral("Удалить папку")));
-        shots.take(scene, QStringLiteral("folder-delete-move"));
+        if (onlyOne)
+            return scene.shot("folder-delete-no-others");
+        scene.shot("folder-delete-move");
         screen.click(screen.item("secondSegment"));
-        shots.take(scene, QStringLiteral("folder-delete-all"));
+        scene.shot("folder-delete-all");
         screen.press(Qt::Key_Escape);
-        shots.check(scene);
     }
-    Scene scene(true, Service{.onlyOneFolder = true});
-    ScreenHarness& screen = scene.screen();
-    screen.click(screen.item("tab:home"), Qt::RightButton);
-    screen.click(screen.itemWithText(QStringLiteral("Удалить папку")));
-    shots.take(scene, QStringLiteral("folder-delete-no-others"));
-    shots.check(scene);
 }
 
 // The history (Ctrl+H) and a task's detail with its checklist (the card's "Подробнее").
-void historyAndDetail(Shots& shots) {
-    Scene scene(true);
+void historyAndDetail(Output& output) {
+    Scene scene(output, true);
     ScreenHarness& screen = scene.screen();
     screen.press(Qt::Key_H, Qt::ControlModifier);
     waitUntil([&] { return screen.item("capture:c5") != nullptr; });
-    shots.take(scene, QStringLiteral("history"));
+    scene.shot("history");
     screen.press(Qt::Key_Escape);
     screen.click(screen.item("card:t2"), Qt::RightButton);
     screen.click(screen.itemWithText(QStringLiteral("Подробнее")));
-    shots.take(scene, QStringLiteral("task-detail"));
-    shots.check(scene);
-}
-
-void recording(Shots& shots) {
-    Scene scene(true);
-    scene.updateState().reportValidUpdate();
-    scene.screen().click(scene.screen().item("micButton"));
-    waitUntil([&] { return scene.recorder().level() > 0.3; });
-    shots.take(scene, QStringLiteral("root-recording-update-available"));
-    scene.recorder().stopRecording();
-    shots.check(scene);
+    scene.shot("task-detail");
 }
 
 // The whole window, its application menu open, then its tasks menu with the keys.
-void window(Shots& shots) {
-    Scene scene(true, {}, QStringLiteral("Main.qml"));
-    scene.screen().click(scene.screen().itemWithText(QStringLiteral("Ondrel")));
-    shots.take(scene, QStringLiteral("window-menu"));
-    scene.screen().press(Qt::Key_Escape);
-    scene.screen().click(scene.screen().itemWithText(QStringLiteral("Задачи")));
-    shots.take(scene, QStringLiteral("window-tasks-menu"));
-    shots.check(scene);
+void window(Output& output) {
+    Scene scene(output, true, {}, QStringLiteral("Main.qml"));
+    ScreenHarness& screen = scene.screen();
+    screen.click(screen.itemWithText(QStringLiteral("Ondrel")));
+    scene.shot("window-menu");
+    screen.press(Qt::Key_Escape);
+    screen.click(screen.itemWithText(QStringLiteral("Задачи")));
+    scene.shot("window-tasks-menu");
 }
 
 } // namespace
@@ -256,15 +309,10 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QQuickStyle::setStyle(QStringLiteral("Basic"));
-    Shots shots(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots"));
-    signIn(shots);
-    lists(shots);
-    captures(shots);
-    recording(shots);
-    retry(shots);
-    editSheet(shots);
-    folderDeletion(shots);
-    historyAndDetail(shots);
-    window(shots);
-    return shots.failed() ? 1 : 0;
+    Output output{argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots")};
+    QDir().mkpath(output.folder);
+    for (const auto draw : {signIn, lists, captures, recording, retry, editSheet, folderDeletion,
+                            historyAndDetail, window})
+        draw(output);
+    return output.failed ? 1 : 0;
 }

@@ -24,25 +24,6 @@ struct FakeTransport::HoldAwaiter {
     void await_resume() const noexcept {}
 };
 
-void FakeTransport::enqueue(int status, QByteArray body) {
-    m_script.emplace_back(HTTPResponse{.body = std::move(body), .statusCode = status});
-}
-
-void FakeTransport::enqueueError(std::exception_ptr error) {
-    m_script.emplace_back(std::move(error));
-}
-
-void FakeTransport::setHandler(Handler handler) {
-    m_handler = std::move(handler);
-}
-
-void FakeTransport::setHeld(bool held) {
-    if (held)
-        m_held = true;
-    else
-        release();
-}
-
 void FakeTransport::release() {
     m_held = false;
     // Each resumed send() suspends again at once on its next-turn timer, so nothing of the
@@ -51,10 +32,6 @@ void FakeTransport::release() {
     m_waiting.clear();
     for (auto handle : waiting)
         handle.resume();
-}
-
-const QList<HTTPRequest>& FakeTransport::requests() const {
-    return m_requests;
 }
 
 QCoro::Task<HTTPResponse> FakeTransport::send(HTTPRequest request) {

@@ -19,14 +19,17 @@ class FakeTransport : public HTTPTransport {
 public:
     using Handler = std::function<HTTPResponse(const HTTPRequest&)>; // may throw
 
-    void enqueue(int status, QByteArray body);   // scripted answers, FIFO
-    void enqueueError(std::exception_ptr error); // a scripted failure (e.g. TransportError)
-    void setHandler(Handler handler);            // answers when the FIFO is empty
+    // Scripted answers and failures (e.g. TransportError), FIFO.
+    void enqueue(int status, QByteArray body) {
+        m_script.emplace_back(HTTPResponse{.body = std::move(body), .statusCode = status});
+    }
+    void enqueueError(std::exception_ptr error) { m_script.emplace_back(std::move(error)); }
+    void setHandler(Handler handler) { m_handler = std::move(handler); } // when the FIFO is empty
     // While held, send() records its request and then waits; release() (or setHeld(false))
     // ends the hold and lets every waiting send() answer.
-    void setHeld(bool held);
+    void setHeld(bool held) { held ? void(m_held = true) : release(); }
     void release();
-    const QList<HTTPRequest>& requests() const; // every request, in order of send()
+    const QList<HTTPRequest>& requests() const { return m_requests; } // in order of send()
 
     QCoro::Task<HTTPResponse> send(HTTPRequest request) override;
 

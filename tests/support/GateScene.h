@@ -2,26 +2,45 @@
 
 #include "OndrelUI/recorder/AudioRecorder.h"
 #include "OndrelUI/session/AppGate.h"
+#include "OndrelUI/session/AuthSession.h"
 #include "OndrelUI/update/AppUpdater.h"
 #include "OndrelUI/update/UpdateState.h"
 #include "support/FakeTransport.h"
 #include "support/ScreenHarness.h"
+#include "support/SyntheticPcmSource.h"
 
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <memory>
 
 // The window's content as the application builds it, for the screens' tests and screenshots:
-// the gate over a scripted transport with its settings in a temporary folder, a recorder fed by
-// a synthetic tone, the update state and an updater that checks only when asked, all shown by a
-// ScreenHarness. The browser opens and never calls back, so a sign-in stays pending until it is
-// cancelled.
+// the gate over a transport that `answers`, with its settings in a temporary folder (holding a
+// token pair when `signedIn`), a recorder fed by a tone, the update state and an updater that
+// checks only when asked, shown by a ScreenHarness from `file` (Main.qml or AppGateView.qml).
+// The browser opens and never calls back, so a sign-in stays pending until it is cancelled.
 class GateScene {
 public:
-    // `signedIn`: a token pair is stored first, so the gate starts signed in. `file` is
-    // AppGateView.qml or Main.qml; both get the updater, so the header offers its buttons.
-    GateScene(std::shared_ptr<FakeTransport> transport, bool signedIn,
-              const QString& file = QStringLiteral("AppGateView.qml"), QSize size = {640, 760});
+    GateScene(bool signedIn, FakeTransport::Handler answers,
+              const QString& file = QStringLiteral("Main.qml"), QSize size = {640, 760}) {
+        m_transport->setHandler(std::move(answers));
+        const QString settingsFile = m_directory.filePath(QStringLiteral("ondrel.ini"));
+        if (signedIn)
+            QSettings(settingsFile, QSettings::IniFormat)
+                .setValue(QString::fromLatin1(AuthSession::storeKey),
+                          QVariantMap{{"access", "a1"}, {"refresh", "r1"}});
+        m_gate = std::make_unique<AppGate>(
+            QUrl(QStringLiteral("https://service.test")), m_transport,
+            std::make_unique<QSettings>(settingsFile, QSettings::IniFormat),
+            [](const QUrl&) { return true; });
+        m_screen = std::make_unique<ScreenHarness>(
+            file,
+            QVariantMap{{"gate", QVariant::fromValue(m_gate.get())},
+                        {"recorder", QVariant::fromValue(&m_recorder)},
+                        {"updateState", QVariant::fromValue(&m_updateState)},
+                        {"updater", QVariant::fromValue(&m_updater)}},
+            size);
+    }
 
     AppGate& gate() { return *m_gate; }
     AppViewModel* vm() { return m_gate->viewModel(); }
@@ -32,11 +51,18 @@ public:
     AppUpdater& updater() { return m_updater; }
 
 private:
-    std::shared_ptr<FakeTransport> m_transport;
+    static UpdaterSettings checkOnlyWhenAsked() {
+        UpdaterSettings settings;
+        settings.firstCheckDelay = std::nullopt;
+        return settings;
+    }
+
+    std::shared_ptr<FakeTransport> m_transport = std::make_shared<FakeTransport>();
     QTemporaryDir m_directory;
-    AudioRecorder m_recorder;
+    AudioRecorder m_recorder{std::make_unique<SyntheticPcmSource>(
+        SyntheticPcmSource::Tone{220, SyntheticPcmSource::sineAmplitudeForRms(-12)})};
     UpdateState m_updateState;
-    AppUpdater m_updater;
+    AppUpdater m_updater{&m_updateState, checkOnlyWhenAsked()};
     std::unique_ptr<AppGate> m_gate;
     std::unique_ptr<ScreenHarness> m_screen;
 };

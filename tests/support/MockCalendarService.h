@@ -4,17 +4,16 @@
 
 #include <QList>
 
-// An in-memory calendar that records every request and answers with `nextIdentifier`, which
-// does not advance by itself. Calls are expected one at a time.
+// An in-memory calendar that records every request and answers each with the same identifier.
 class MockCalendarService : public CalendarService {
 public:
     const QList<ReminderRequest>& added() const { return m_added; }
-    const QString& nextIdentifier() const { return m_nextIdentifier; }
-    void setNextIdentifier(QString identifier) { m_nextIdentifier = std::move(identifier); }
 
-    QCoro::Task<QString> addReminder(ReminderRequest request) override;
+    QCoro::Task<QString> addReminder(ReminderRequest request) override {
+        m_added.append(std::move(request));
+        co_return QStringLiteral("evt-1");
+    }
 
 private:
     QList<ReminderRequest> m_added;
-    QString m_nextIdentifier = QStringLiteral("evt-1");
 };

@@ -22,24 +22,19 @@ public:
 
     QQmlEngine& engine() { return m_engine; }
     QQuickWindow& window() { return *m_window; }
-    // The file's root object.
-    QObject* root() const { return m_root.get(); }
+    QObject* root() const { return m_root.get(); } // the file's root object
 
-    // The first visible item (or popup) with that object name, or nullptr; within `scope` when
-    // one is given.
+    // The first visible item (or popup) with that object name, within `scope` when one is
+    // given; or the first visible item whose `text` property reads `text`. Null when none is.
     QObject* find(const QString& objectName, QObject* scope = nullptr) const;
     QQuickItem* item(const QString& objectName, QObject* scope = nullptr) const;
-    // The first visible item whose `text` property reads `text`, or nullptr.
     QQuickItem* itemWithText(const QString& text) const;
 
     void click(QQuickItem* item, Qt::MouseButton button = Qt::LeftButton);
     void type(const QString& text);
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-    // Lets the window lay out, animate and render once.
-    void settle();
-
-    // Saves what the window shows now as a PNG file.
-    bool saveImage(const QString& path);
+    void settle();                       // lets the window lay out, animate and render once
+    bool saveImage(const QString& path); // what the window shows now, as a PNG file
 
     const QStringList& warnings() const { return m_warnings; }
 

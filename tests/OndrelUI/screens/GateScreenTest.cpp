@@ -4,96 +4,71 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace {
 
+// The application's window over the gate, signed in or not, driven through its controls.
 class GateScreenTest : public testing::Test {
 protected:
-    GateScreenTest() {
-        transport->setHandler([](const HTTPRequest&) { return HTTPResponse{"[]", 200}; });
-    }
+    explicit GateScreenTest(bool signedIn = false)
+        : scene(signedIn, [](const HTTPRequest&) {
+              return HTTPResponse{"[]", 200};
+          }) {}
+    void TearDown() override { EXPECT_EQ(screen.warnings(), QStringList()); }
 
-    void show(bool signedIn, const QString& file = QStringLiteral("AppGateView.qml")) {
-        scene.reset(); // one harness at a time
-        scene = std::make_unique<GateScene>(transport, signedIn, file);
-    }
-    bool shown(const char* name) const { return scene->screen().item(name) != nullptr; }
-    ScreenHarness& screen() { return scene->screen(); }
+    bool shown(const char* name) const { return screen.item(name) != nullptr; }
+    void clickText(const QString& text) { screen.click(screen.itemWithText(text)); }
 
-    std::shared_ptr<FakeTransport> transport = std::make_shared<FakeTransport>();
-    std::unique_ptr<GateScene> scene;
+    GateScene scene;
+    ScreenHarness& screen = scene.screen();
 };
 
-TEST_F(GateScreenTest, A_stored_token_opens_the_root_screen_and_none_the_sign_in_panel) {
-    show(true);
-    EXPECT_FALSE(shown("signInPanel"));
-    EXPECT_TRUE(waitUntil([&] { return transport->requests().size() == 2; }));
-    screen().settle();
-    EXPECT_TRUE(shown("inputField"));
-    EXPECT_EQ(screen().warnings(), QStringList());
+struct SignedInGateScreenTest : GateScreenTest {
+    SignedInGateScreenTest() : GateScreenTest(true) {}
+};
 
-    show(false);
-    EXPECT_TRUE(shown("signInPanel"));
+TEST_F(GateScreenTest, Signing_in_shows_its_progress_then_the_failure_and_the_button_again) {
     EXPECT_FALSE(shown("inputField"));
-    EXPECT_EQ(screen().warnings(), QStringList());
-}
-
-TEST_F(GateScreenTest, A_failed_sign_in_shows_its_line_and_enables_the_button_again) {
-    show(false);
-    QQuickItem* button = screen().item("signInButton");
     EXPECT_FALSE(shown("signInError"));
-    screen().click(button);
-    EXPECT_TRUE(screen().itemWithText(QStringLiteral("Входим…")));
-    EXPECT_FALSE(button->isEnabled());
+    EXPECT_EQ(screen.window().minimumWidth(), 480);
+    EXPECT_GE(screen.window().minimumHeight(), 440); // and the menu bar's
+    EXPECT_FALSE(screen.itemWithText(QStringLiteral("Задачи"))->isEnabled());
 
-    screen().click(screen().item("cancelSignInButton"));
-    ASSERT_TRUE(waitUntil([&] { return !scene->gate().busy(); }));
-    screen().settle();
-    ASSERT_TRUE(shown("signInError"));
-    EXPECT_TRUE(screen()
-                    .item("signInError")
+    QQuickItem* button = screen.item("signInButton");
+    screen.click(button);
+    EXPECT_TRUE(screen.itemWithText(QStringLiteral("Входим…")));
+    EXPECT_FALSE(button->isEnabled());
+    screen.click(screen.item("cancelSignInButton"));
+    ASSERT_TRUE(waitUntil([&] { return !scene.gate().busy(); }));
+    screen.settle();
+    EXPECT_TRUE(screen.item("signInError")
                     ->property("text")
                     .toString()
                     .startsWith(QStringLiteral("Не удалось войти: ")));
     EXPECT_TRUE(button->isEnabled());
-    EXPECT_TRUE(screen().itemWithText(QStringLiteral("Войти через Яндекс")));
+    EXPECT_TRUE(screen.itemWithText(QStringLiteral("Войти через Яндекс")));
     EXPECT_FALSE(shown("cancelSignInButton"));
-    EXPECT_EQ(screen().warnings(), QStringList());
+
+    clickText(QStringLiteral("Ondrel"));
+    clickText(QStringLiteral("Проверить обновления…"));
+    EXPECT_NE(scene.updater().state(), AppUpdater::State::Idle);
 }
 
-TEST_F(GateScreenTest, The_window_menu_and_the_header_check_for_updates) {
-    show(true, QStringLiteral("Main.qml"));
-    EXPECT_TRUE(waitUntil([&] { return transport->requests().size() == 2; }));
-    screen().settle();
-    screen().click(screen().item("checkUpdatesButton"));
-    EXPECT_NE(scene->updater().state(), AppUpdater::State::Idle);
-    EXPECT_EQ(screen().warnings(), QStringList());
+TEST_F(SignedInGateScreenTest, The_root_screen_shows_with_its_tasks_menu_and_update_check) {
+    EXPECT_FALSE(shown("signInPanel"));
+    const auto& requests = scene.transport().requests();
+    ASSERT_TRUE(waitUntil([&] { return requests.size() == 2; }));
+    screen.settle();
+    clickText(QStringLiteral("Задачи"));
+    EXPECT_TRUE(screen.itemWithText(QStringLiteral("Ctrl+Shift+Tab")));
+    EXPECT_TRUE(screen.itemWithText(QStringLiteral("Ctrl+H")));
+    clickText(QStringLiteral("История записей"));
+    EXPECT_TRUE(screen.find(QStringLiteral("historySheet")));
+    EXPECT_TRUE(waitUntil([&] { return requests.size() == 3; }));
+    EXPECT_EQ(requests.last().url.path(), QStringLiteral("/captures"));
+    screen.press(Qt::Key_Escape);
 
-    show(false, QStringLiteral("Main.qml"));
-    EXPECT_GE(screen().window().minimumSize().height(), 440);
-    EXPECT_EQ(screen().window().minimumSize().width(), 480);
-    screen().click(screen().itemWithText(QStringLiteral("Ondrel")));
-    screen().click(screen().itemWithText(QStringLiteral("Проверить обновления…")));
-    EXPECT_NE(scene->updater().state(), AppUpdater::State::Idle);
-    EXPECT_EQ(screen().warnings(), QStringList());
-}
-
-TEST_F(GateScreenTest, The_tasks_menu_offers_the_root_screens_actions_with_their_keys) {
-    show(false, QStringLiteral("Main.qml"));
-    EXPECT_FALSE(screen().itemWithText(QStringLiteral("Задачи"))->isEnabled());
-
-    show(true, QStringLiteral("Main.qml"));
-    EXPECT_TRUE(waitUntil([&] { return transport->requests().size() == 2; }));
-    screen().settle();
-    screen().click(screen().itemWithText(QStringLiteral("Задачи")));
-    EXPECT_TRUE(screen().itemWithText(QStringLiteral("Ctrl+Shift+Tab")));
-    EXPECT_TRUE(screen().itemWithText(QStringLiteral("Ctrl+H")));
-    screen().click(screen().itemWithText(QStringLiteral("История записей")));
-    EXPECT_TRUE(screen().find(QStringLiteral("historySheet")));
-    EXPECT_TRUE(waitUntil([&] { return transport->requests().size() == 3; }));
-    EXPECT_EQ(transport->requests().last().url.path(), QStringLiteral("/captures"));
-    EXPECT_EQ(screen().warnings(), QStringList());
+    screen.click(screen.item("checkUpdatesButton"));
+    EXPECT_NE(scene.updater().state(), AppUpdater::State::Idle);
 }
 
 } // namespace
