@@ -172,8 +172,8 @@ TEST(AudioRecorder, AFailureMidRecordingEndsTheRecording) {
     rlimit limit = saved;
     limit.rlim_cur = 8 * 1024; // every write past it fails, as on a full disk
     setrlimit(RLIMIT_FSIZE, &limit);
-    full.source->feed(30s);
-    EXPECT_TRUE(waitUntil([&] { return !full.recorder->isRecording(); }));
+    full.source->feed(30s); // far past the limit
+    EXPECT_TRUE(waitUntil([&] { return !full.recorder->isRecording(); }, 20s)); // a loaded machine
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, savedHandler);
     EXPECT_EQ(full.recorder->stop(), std::nullopt);
