@@ -22,7 +22,6 @@ public:
               [vm, text] { return QStringLiteral("selected=") + text(vm->selectedFolderId()); });
         watch(vm, &AppViewModel::tasksChanged,
               [vm] { return QStringLiteral("tasks=%1").arg(vm->tasks().size()); });
-        watch(vm, &AppViewModel::sortChanged, [] { return QStringLiteral("sort"); });
         watch(vm, &AppViewModel::assistantAnswerChanged,
               [vm, text] { return QStringLiteral("answer=") + text(vm->assistantAnswer()); });
         watch(vm, &AppViewModel::errorTextChanged,
