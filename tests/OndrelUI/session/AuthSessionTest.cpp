@@ -92,7 +92,9 @@ TEST_F(AuthSessionTest, FailuresThatEndTheCall) {
         APIError expected;
         const char* access;
     } cases[] = {
-        {{{401, ""}, {200, authAnswer("acc.2")}, {401, "still"}}, APIError::unauthorized(), "acc.2"},
+        {{{401, ""}, {200, authAnswer("acc.2")}, {401, "still"}},
+         APIError::unauthorized(),
+         "acc.2"},
         {{{500, "down"}}, APIError::http(500, "down"), "acc.1"},
         {{{401, ""}, {401, "revoked"}}, APIError::unauthorized(), "acc.1"},
     };
@@ -114,8 +116,8 @@ TEST_F(AuthSessionTest, FailuresThatEndTheCall) {
 TEST_F(AuthSessionTest, TokensGoOnlyIntoAPrivateFileAndLogoutRemovesThem) {
     settings.setValue("window/width", 800);
     settings.sync();
-    ASSERT_TRUE(QFile::setPermissions(settings.fileName(), QFile::ReadOwner | QFile::WriteOwner |
-                                                               QFile::ReadOther));
+    ASSERT_TRUE(QFile::setPermissions(settings.fileName(),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
     const QString earlier = dir.filePath("earlier.ini");
     ASSERT_EQ(::link(QFile::encodeName(settings.fileName()).constData(),
                      QFile::encodeName(earlier).constData()),

@@ -76,7 +76,8 @@ TEST(YandexLoginCallback, IsReadByItsQueryItemsAlone) {
         {"ondrel://auth?Access=A&refresh=R", missing},
     };
     for (const auto& row : cases)
-        EXPECT_EQ(outcome(row.callback), row.expected) << row.callback.value_or("(none)").toStdString();
+        EXPECT_EQ(outcome(row.callback), row.expected)
+            << row.callback.value_or("(none)").toStdString();
 }
 
 // One pending sign-in takes the first "ondrel:" URL handed to it, once; everything else is
