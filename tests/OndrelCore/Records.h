@@ -6,9 +6,13 @@
 #include "OndrelCore/wire/Instant.h"
 #include "OndrelCore/wire/TaskItem.h"
 
+#include <QByteArray>
+#include <QFile>
 #include <QString>
 
 #include <optional>
+#include <stdexcept>
+#include <string>
 
 // Short builders for test records: only what a test cares about is named.
 inline Instant at(const char* iso) {
@@ -71,4 +75,12 @@ inline QStringList idsOf(const auto& records) {
     for (const auto& record : records)
         ids.append(record.id);
     return ids;
+}
+
+// Hand-written service answers in tests/OndrelCore/json/fixtures.
+inline QByteArray fixture(const char* name) {
+    QFile file(QStringLiteral(ONDREL_FIXTURES "/") + QString::fromUtf8(name));
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error(std::string("missing fixture ") + name);
+    return file.readAll();
 }

@@ -1,10 +1,11 @@
+#include "support/AwaitTask.h"
 #include "support/FileMode.h"
 #include "support/QtPrinters.h"
 
-#include "HttpCall.h"
+#include "OndrelCore/client/APIClient.h"
+#include "OndrelCore/client/NetworkTransport.h"
 
 #include <QFile>
-#include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -13,69 +14,55 @@
 
 namespace {
 
-// The executable itself: its one line at start, its exit on SIGTERM, its refusals at start.
+// Runs the service with arguments it must refuse at start: it exits with 1 and says why.
+QByteArray refusal(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(ONDREL_SERVICE_BINARY), arguments);
+    EXPECT_TRUE(process.waitForFinished(10'000));
+    EXPECT_EQ(process.exitCode(), 1) << arguments.join(u' ').toStdString();
+    const QByteArray error = process.readAllStandardError();
+    EXPECT_FALSE(error.isEmpty());
+    return error;
+}
+
+// The executable itself, started with `arguments`; its address from the one line it prints.
 class ServiceProcess : public testing::Test {
 protected:
-    void start(const QStringList& arguments) {
-        process.start(QStringLiteral(ONDREL_SERVICE_BINARY), arguments);
-        ASSERT_TRUE(process.waitForStarted(10'000));
-    }
-    quint16 listeningPort() {
+    QUrl start(const QStringList& arguments) {
         static const QRegularExpression line(
-            QStringLiteral("^ondrel-local-service listening on http://127\\.0\\.0\\.1:(\\d+)\\n$"));
-        if (!process.canReadLine())
+            QStringLiteral("^ondrel-local-service listening on (http://127\\.0\\.0\\.1:\\d+)\\n$"));
+        process.start(QStringLiteral(ONDREL_SERVICE_BINARY), arguments);
+        if (process.waitForStarted(10'000) && !process.canReadLine())
             process.waitForReadyRead(10'000);
-        const QRegularExpressionMatch match = line.match(QString::fromUtf8(process.readLine()));
-        return match.hasMatch() ? quint16(match.captured(1).toUInt()) : 0;
-    }
-    QUrl url(quint16 port, const char* path) const {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(QLatin1String(path)));
+        return QUrl(line.match(QString::fromUtf8(process.readLine())).captured(1));
     }
     QTemporaryDir dir;
     QString data = dir.filePath(QStringLiteral("a/b/state.sqlite"));
     QProcess process;
-    QNetworkAccessManager network;
+    std::shared_ptr<HTTPTransport> transport = std::make_shared<NetworkTransport>();
 };
 
-// Its one line at start; its data file (folders created) and WAL are its owner's alone from the
-// start, and one service holds it. An answered change is on disk at once: killed and started
-// again, the service has it, sessions included, tokens kept hashed. SIGTERM ends it cleanly.
+// Its data file (folders created) and WAL are its owner's alone from the start, and one service
+// holds it. An answered change is on disk at once: killed and started again, the service has
+// it, sessions included, tokens kept hashed. SIGTERM ends it cleanly.
 TEST_F(ServiceProcess, KeepsAnsweredChangesAndStopsCleanlyOnSigterm) {
-    const QStringList arguments{QStringLiteral("--port"), QStringLiteral("0"),
-                                QStringLiteral("--data"), data};
-    start(arguments);
-    quint16 port = listeningPort();
-    ASSERT_NE(port, 0);
-    const HttpAnswer signedIn =
-        httpCall(network, url(port, "/auth/yandex"), "POST", R"({"accessToken":"t"})");
-    const QByteArray bearer =
-        "Bearer " + QJsonDocument::fromJson(signedIn.body)["accessToken"].toString().toLatin1();
-    const HttpAnswer created =
-        httpCall(network, url(port, "/tasks"), "POST", R"({"title":"до"})", bearer);
-    ASSERT_EQ(created.status, 201);
-    const QString id = QJsonDocument::fromJson(created.body)["id"].toString();
-    const QByteArray path = "/tasks/" + id.toLatin1();
-    ASSERT_EQ(
-        httpCall(network, url(port, path.constData()), "PATCH", R"({"title":"после"})", bearer)
-            .status,
-        200);
+    const QStringList arguments{"--port", "0", "--data", data};
+    QUrl base = start(arguments);
+    ASSERT_TRUE(base.isValid());
+    const AuthResponse pair = awaitTask(APIClient(base, transport).loginYandex("t"));
+    const TaskItem created =
+        awaitTask(APIClient(base, transport, pair.accessToken).createTask({.title = "до"}));
+    awaitTask(
+        APIClient(base, transport, pair.accessToken).patchTask(created.id, {.title = "после"}));
     for (const QString& file : {data, data + QStringLiteral("-wal")})
         EXPECT_EQ(fileMode(file), 0600) << file.toStdString();
-    QProcess second;
-    second.start(QStringLiteral(ONDREL_SERVICE_BINARY),
-                 {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--data"), data});
-    ASSERT_TRUE(second.waitForFinished(10'000));
-    EXPECT_EQ(second.exitCode(), 1);
+    refusal(arguments);
     process.kill();
     ASSERT_TRUE(process.waitForFinished(10'000));
 
-    start(arguments);
-    port = listeningPort();
-    ASSERT_NE(port, 0);
-    const HttpAnswer listed = httpCall(network, url(port, "/tasks"), "GET", {}, bearer);
-    EXPECT_EQ(listed.status, 200);
-    EXPECT_TRUE(listed.text().contains(QStringLiteral(R"("title":"после")")))
-        << listed.body.constData();
+    base = start(arguments);
+    const auto tasks = awaitTask(APIClient(base, transport, pair.accessToken).listTasks());
+    EXPECT_TRUE(std::ranges::any_of(tasks, [](const TaskItem& t) { return t.title == u"после"; }));
     process.terminate();
     ASSERT_TRUE(process.waitForFinished(10'000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
@@ -83,39 +70,25 @@ TEST_F(ServiceProcess, KeepsAnsweredChangesAndStopsCleanlyOnSigterm) {
     EXPECT_EQ(fileMode(data), 0600);
     QFile file(data);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_FALSE(file.readAll().contains(bearer.mid(7)));
+    EXPECT_FALSE(file.readAll().contains(pair.accessToken.toLatin1()));
 }
 
-// Each refusal exits with 1 and says why; a corrupt data file is named.
-TEST_F(ServiceProcess, RefusesBadOptionsACorruptDataFileAndABusyPort) {
-    const QString corrupt = dir.filePath(QStringLiteral("corrupt.sqlite"));
-    QFile file(corrupt);
+// Bad options, a busy port and a data file that is not its database (named, and left as it was)
+// are refused.
+TEST_F(ServiceProcess, RefusesBadOptionsAForeignDataFileAndABusyPort) {
+    const QString foreign = dir.filePath(QStringLiteral("foreign.sqlite"));
+    const QByteArray bytes = QByteArray("SQLite format 3\0", 16) + QByteArray(84, 'x');
+    QFile file(foreign);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("{\"version\":1,\"users\":[");
+    file.write(bytes);
     file.close();
-    for (const QStringList& arguments :
-         {QStringList{QStringLiteral("--port"), QStringLiteral("70000")},
-          QStringList{QStringLiteral("--access-ttl"), QStringLiteral("-5")},
-          QStringList{QStringLiteral("--refresh-ttl"), QStringLiteral("0")},
-          QStringList{QStringLiteral("extra")},
-          QStringList{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--data"),
-                      corrupt}}) {
-        QProcess bad;
-        bad.start(QStringLiteral(ONDREL_SERVICE_BINARY), arguments);
-        ASSERT_TRUE(bad.waitForFinished(10'000));
-        EXPECT_EQ(bad.exitCode(), 1) << arguments.join(u' ').toStdString();
-        const QByteArray error = bad.readAllStandardError();
-        EXPECT_FALSE(error.isEmpty());
-        EXPECT_TRUE(!arguments.contains(corrupt) || error.contains(corrupt.toUtf8()))
-            << error.constData();
-    }
-    start({QStringLiteral("--port"), QStringLiteral("0")});
-    const quint16 port = listeningPort();
-    QProcess second;
-    second.start(QStringLiteral(ONDREL_SERVICE_BINARY),
-                 {QStringLiteral("--port"), QString::number(port)});
-    ASSERT_TRUE(second.waitForFinished(10'000));
-    EXPECT_EQ(second.exitCode(), 1);
+    refusal({"--port", "70000"});
+    refusal({"--refresh-ttl", "0"});
+    EXPECT_TRUE(refusal({"--port", "0", "--data", foreign}).contains(foreign.toUtf8()));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), bytes);
+    const QUrl base = start({"--port", "0"});
+    refusal({"--port", QString::number(base.port())});
     process.terminate();
     process.waitForFinished(10'000);
 }

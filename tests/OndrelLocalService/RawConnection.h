@@ -7,8 +7,8 @@
 
 #include <optional>
 
-// Bytes no HTTP client would send, over a plain socket. Waiting runs the event loop, so the
-// service in this process keeps answering meanwhile.
+// HTTP over a plain socket, down to bytes no HTTP client would send. Waiting runs the event loop,
+// so a service in this process keeps answering meanwhile.
 class RawConnection {
 public:
     struct Answer {
@@ -17,13 +17,23 @@ public:
         QByteArray body;
     };
 
-    explicit RawConnection(quint16 port) {
+    explicit RawConnection(quint16 port) : m_port(port) {
         m_socket.connectToHost(QHostAddress::LocalHost, port);
         // A connection refused at once may be closed again before this looks.
         waitUntil([&] {
             return m_socket.state() != QAbstractSocket::HostLookupState &&
                    m_socket.state() != QAbstractSocket::ConnectingState;
         });
+    }
+
+    // One well-formed request and its answer (status 0 if none came); `headers` end each line
+    // with CRLF.
+    Answer request(const QByteArray& method, const QByteArray& target, const QByteArray& body = {},
+                   const QByteArray& headers = {}) {
+        send(method + ' ' + target + " HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(m_port) +
+             "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n" + headers + "\r\n" +
+             body);
+        return answer(method == "HEAD").value_or(Answer{});
     }
 
     void send(const QByteArray& bytes) {
@@ -70,6 +80,7 @@ public:
     }
 
 private:
+    quint16 m_port;
     QTcpSocket m_socket;
     QByteArray m_received;
 };
