@@ -8,17 +8,8 @@
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
-// Defined only by the entries that need a one-time set-up; libFuzzer calls it the same way.
-extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
 
 TEST(FuzzReplay, ONDREL_FUZZ_NAME) {
-    if (LLVMFuzzerInitialize) {
-        int argc = 1;
-        char name[] = "fuzz-replay";
-        char* args[] = {name, nullptr};
-        char** argv = args;
-        LLVMFuzzerInitialize(&argc, &argv);
-    }
     const QDir corpus(QStringLiteral(ONDREL_FUZZ_CORPUS));
     const auto entries = corpus.entryList(QDir::Files);
     ASSERT_FALSE(entries.isEmpty());

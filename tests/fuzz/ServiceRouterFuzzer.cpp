@@ -1,16 +1,11 @@
-// libFuzzer entry for the local service's request handling, straight into its router without a
-// socket. The input is a request as written on the wire:
-//
-//   PATCH /tasks/{task}?x=1
-//   Authorization: Bearer {access}
-//
-//   {"title":"…"}
-//
-// One in-memory service per process has the demo account signed in with its sample data, so that
-// inputs reach past the token check; {access}, {refresh}, {inbox}, {task} and {folder} stand for
-// that account's tokens, its inbox, one of its tasks and that task's folder. Each request runs
-// inside a change that is then undone, so every input meets the same state and a finding
-// replays alone. Nothing a client sends may end in a crash or an internal error (500).
+// libFuzzer entry for the local service's request handling, straight into its router. The
+// input is a request as on the wire ("PATCH /tasks/{task}?x=1", header lines such as
+// "Authorization: Bearer {access}", an empty line, the body). One in-memory service per process
+// has the demo account signed in with its sample data, so that inputs reach past the token
+// check; {access}, {refresh}, {inbox}, {task} and {folder} stand for that account's tokens, its
+// inbox, one of its tasks and that task's folder. Each request runs inside a change that is then
+// undone, so every input meets the same state and a finding replays alone. Nothing a client
+// sends may end in a crash or an internal error (500).
 #include "OndrelCore/json/ODJSON.h"
 #include "OndrelCore/wire/AuthResponse.h"
 #include "OndrelCore/wire/Folder.h"
@@ -26,15 +21,7 @@
 
 namespace {
 
-constexpr auto fixedInstant = "2025-01-15T18:30:00Z";
-
-HttpReply send(ServiceRouter& router, QByteArray method, QString path, QByteArray authorization,
-               QByteArray body = {}) {
-    return router.handle(HttpCall{
-        std::move(method), std::move(path), {}, std::move(authorization), std::move(body)});
-}
-
-// The request written in the input, with the account's names put in.
+// The request written in `text`, with the account's names put in.
 HttpCall requestFrom(QByteArray text, const QList<std::pair<QByteArray, QByteArray>>& names) {
     for (const auto& [name, value] : names)
         text.replace(name, value);
@@ -47,10 +34,10 @@ HttpCall requestFrom(QByteArray text, const QList<std::pair<QByteArray, QByteArr
     const QUrl url = QUrl::fromEncoded(requestLine.value(1));
     call.path = url.path(QUrl::FullyEncoded);
     call.query = QUrlQuery(url);
-    for (qsizetype i = 1; i < head.size(); ++i) {
-        const qsizetype colon = head[i].indexOf(':');
-        if (colon > 0 && head[i].first(colon).compare("authorization", Qt::CaseInsensitive) == 0)
-            call.authorization = head[i].sliced(colon + 1).trimmed();
+    for (const QByteArray& line : head.sliced(1)) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0 && line.first(colon).compare("authorization", Qt::CaseInsensitive) == 0)
+            call.authorization = line.sliced(colon + 1).trimmed();
     }
     return call;
 }
@@ -58,13 +45,11 @@ HttpCall requestFrom(QByteArray text, const QList<std::pair<QByteArray, QByteArr
 // The signed-in service and the names an input may use.
 struct Service {
     Service() {
-        const auto auth = ODJSON::decoder().decode<AuthResponse>(
-            send(router, "POST", "/auth/yandex", {}, R"({"accessToken":"fuzz"})").body);
-        const QByteArray bearer = "Bearer " + auth.accessToken.toLatin1();
-        const auto folders =
-            ODJSON::decoder().decode<QList<Folder>>(send(router, "GET", "/folders", bearer).body);
-        const auto tasks =
-            ODJSON::decoder().decode<QList<TaskItem>>(send(router, "GET", "/tasks", bearer).body);
+        const auto auth = decode<AuthResponse>(
+            requestFrom("POST /auth/yandex\n\n{\"accessToken\":\"fuzz\"}", {}));
+        const QByteArray bearer = "\nAuthorization: Bearer " + auth.accessToken.toLatin1();
+        const auto folders = decode<QList<Folder>>(requestFrom("GET /folders" + bearer, {}));
+        const auto tasks = decode<QList<TaskItem>>(requestFrom("GET /tasks" + bearer, {}));
         names = {
             {"{access}", auth.accessToken.toUtf8()},
             {"{refresh}", auth.refreshToken.toUtf8()},
@@ -73,8 +58,12 @@ struct Service {
             {"{folder}", tasks.first().folderId.value_or(QString()).toUtf8()},
         };
     }
+    template <class T>
+    T decode(const HttpCall& call) {
+        return ODJSON::decoder().decode<T>(router.handle(call).body);
+    }
 
-    Instant now = *Instant::fromISO8601(fixedInstant);
+    Instant now = *Instant::fromISO8601("2025-01-15T18:30:00Z");
     ServiceStore store{std::nullopt, [this] { return now; }};
     ServiceRouter router{store, ServiceRouter::Settings{}, [this] {
                              return now.toQDateTime().toTimeZone(QTimeZone("Europe/Moscow"));

@@ -21,17 +21,13 @@ bool safeLink(const QUrl& url) {
 
 } // namespace
 
-// Release notes go through QTextDocument, which wants a GUI application.
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // Release notes go through QTextDocument, which wants a GUI application.
     static int argc = 1;
     static char name[] = "update-feed-fuzzer";
     static char* argv[] = {name, nullptr};
+    [[maybe_unused]] static const bool offscreen = qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication application(argc, argv);
-    return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray xml(reinterpret_cast<const char*>(data), qsizetype(size));
     try {
         const auto items =

@@ -1,63 +1,272 @@
-#include "UpdaterFixture.h"
+#include "OndrelUI/update/AppUpdater.h"
+#include "OndrelUI/update/UpdateState.h"
 
+#include "Appcast.h"
 #include "support/QtPrinters.h"
+#include "support/WaitUntil.h"
 
+#include <QDir>
 #include <QFile>
+#include <QHttpServer>
+#include <QHttpServerResponse>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickView>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtQml/QQmlExtensionPlugin>
+#include <QtQuickTest/quicktest.h>
+
+#include <gtest/gtest.h>
+
+#include <openssl/evp.h>
+
+#include <memory>
+#include <stdexcept>
+#include <tuple>
+
+Q_IMPORT_QML_PLUGIN(Ondrel_UIPlugin)
 
 namespace {
 
 using State = AppUpdater::State;
+using Status = QHttpServerResponse::StatusCode;
 
-class AppUpdaterTest : public UpdaterFixture {};
+// A fresh Ed25519 key pair, made the way the release script's key is, to sign test packages.
+class SigningKey {
+public:
+    // Base64 of the raw public key, as the build takes it.
+    QByteArray publicKey() const {
+        QByteArray raw(32, '\0');
+        size_t size = size_t(raw.size());
+        EVP_PKEY_get_raw_public_key(m_key.get(), bytes(raw), &size);
+        return raw.toBase64();
+    }
 
-TEST_F(AppUpdaterTest, ChecksReportFoundAndNotFoundAndFailuresLeaveAvailabilityAlone) {
-    AppUpdater& updater = makeUpdater();
-    QSignalSpy availability(&state, &UpdateState::availableChanged);
-    QSignalSpy dialog(&updater, &AppUpdater::dialogRequested);
-    EXPECT_FALSE(state.available());
+    // The raw 64-byte signature of `data`.
+    QByteArray sign(const QByteArray& data) const {
+        const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(),
+                                                                              &EVP_MD_CTX_free);
+        QByteArray signature(64, '\0');
+        size_t size = size_t(signature.size());
+        if (EVP_DigestSignInit(context.get(), nullptr, nullptr, nullptr, m_key.get()) != 1 ||
+            EVP_DigestSign(context.get(), bytes(signature), &size,
+                           reinterpret_cast<const unsigned char*>(data.constData()),
+                           size_t(data.size())) != 1)
+            throw std::runtime_error("signing failed");
+        return signature;
+    }
 
-    offer("package");
-    updater.checkForUpdates();
-    EXPECT_EQ(updater.state(), State::Checking);
-    ASSERT_TRUE(reaches(State::UpdateFound));
-    EXPECT_TRUE(state.available());
-    EXPECT_EQ(updater.version(), QStringLiteral("1.1"));
-    EXPECT_EQ(updater.notes(), QStringLiteral("Быстрее синхронизация"));
+private:
+    static unsigned char* bytes(QByteArray& a) {
+        return reinterpret_cast<unsigned char*>(a.data());
+    }
 
-    server.feedStatus = QHttpServerResponse::StatusCode::ServiceUnavailable;
-    updater.checkForUpdates();
-    ASSERT_TRUE(reaches(State::Failed));
-    EXPECT_EQ(updater.errorText(), QStringLiteral("Сервер обновлений ответил кодом 503"));
-    server.feedStatus = QHttpServerResponse::StatusCode::Ok;
-    server.feed = "<rss><channel><item>";
-    updater.checkForUpdates();
-    ASSERT_TRUE(waitUntil([&] { return updater.errorText().startsWith("Лента обновлений"); }));
-    EXPECT_TRUE(state.available());
+    std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> m_key{
+        EVP_PKEY_Q_keygen(nullptr, nullptr, "ED25519"), &EVP_PKEY_free};
+};
 
-    offerNothingNew();
-    updater.checkForUpdates();
-    ASSERT_TRUE(reaches(State::UpToDate));
-    EXPECT_FALSE(state.available());
-    EXPECT_EQ(availability.count(), 2);
-    EXPECT_EQ(dialog.count(), 4);
-}
+// An updater of version 1.0 trusting `key`, keeping packages in a temporary folder and recording
+// what it hands to the system. Its update server runs in this process on a free loopback port
+// and serves `feed` and `package` as they are when the request arrives.
+class AppUpdaterTest : public testing::Test {
+protected:
+    AppUpdaterTest() {
+        server.route(QStringLiteral("/appcast.xml"),
+                     [this] { return QHttpServerResponse("application/rss+xml", feed, status); });
+        server.route(QStringLiteral("/ondrel_1.1_amd64.deb"), [this] {
+            return QHttpServerResponse("application/vnd.debian.binary-package", package);
+        });
+        port = server.listen(QHostAddress::LocalHost, 0);
+    }
 
-TEST_F(AppUpdaterTest, OversizedAndUnreachableFeedsFail) {
+    QUrl url(const char* path) const {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1/%2").arg(port).arg(path));
+    }
+
+    UpdaterSettings settings() {
+        UpdaterSettings result;
+        result.feedUrl = url("appcast.xml");
+        result.publicKey = key.publicKey();
+        result.currentVersion = QStringLiteral("1.0");
+        result.systemVersion = QStringLiteral("12");
+        result.downloadFolder = downloads.path();
+        result.openPackage = [this](const QUrl& url) {
+            opened.append(url);
+            return systemOpens;
+        };
+        result.firstCheckDelay = std::nullopt;
+        return result;
+    }
+
+    AppUpdater& makeUpdater(UpdaterSettings custom) {
+        updater = std::make_unique<AppUpdater>(&state, std::move(custom));
+        return *updater;
+    }
+    AppUpdater& makeUpdater() { return makeUpdater(settings()); }
+
+    // The feed offers version 1.1 of `served`, signed by `key` over `signedBytes` and declared
+    // `length` long.
+    void offer(const QByteArray& served, const QByteArray& signedBytes, qint64 length) {
+        package = served;
+        feed = Appcast::feed(
+            {Appcast::item(QStringLiteral("1.1"),
+                           Appcast::enclosure(url("ondrel_1.1_amd64.deb").toString(), length,
+                                              key.sign(signedBytes)),
+                           QStringLiteral("<description>Быстрее синхронизация</description>"))});
+    }
+    void offer(const QByteArray& served) { offer(served, served, served.size()); }
+    void offerNothingNew() { feed = Appcast::feed({Appcast::item(QStringLiteral("1.0"), {})}); }
+
+    bool reaches(AppUpdater::State wanted) {
+        return waitUntil([&] { return updater->state() == wanted; });
+    }
+    QStringList downloadedFiles() const {
+        return QDir(downloads.path()).entryList(QDir::Files | QDir::Hidden);
+    }
+
+    QHttpServer server;
+    quint16 port = 0;
+    QByteArray feed;
+    Status status = Status::Ok;
+    QByteArray package;
+    SigningKey key;
+    QTemporaryDir downloads;
+    UpdateState state;
+    std::unique_ptr<AppUpdater> updater;
+    QList<QUrl> opened;
+    bool systemOpens = true;
+};
+
+// The real dialog in a window, as the application window holds it, clicked like a user would.
+class UpdateDialogTest : public AppUpdaterTest {
+protected:
+    void show(AppUpdater& updater) {
+        QFile host(downloads.filePath(QStringLiteral("Host.qml")));
+        ASSERT_TRUE(host.open(QIODevice::WriteOnly));
+        host.write("import QtQuick\nimport Ondrel.UI\n"
+                   "Item { id: host; required property AppUpdater updater\n"
+                   "    UpdateDialog { objectName: 'dialog'; updater: host.updater } }\n");
+        host.close();
+        view.setInitialProperties({{QStringLiteral("updater"), QVariant::fromValue(&updater)}});
+        view.setResizeMode(QQuickView::SizeRootObjectToView);
+        view.resize(640, 480);
+        // Qt 6.4 does not look for modules in the resources by itself.
+        view.engine()->addImportPath(QStringLiteral("qrc:/"));
+        view.setSource(QUrl::fromLocalFile(host.fileName()));
+        ASSERT_TRUE(view.errors().isEmpty()) << view.errors().first().toString().toStdString();
+        QFile::remove(host.fileName());
+        view.show();
+        dialog = view.rootObject()->findChild<QObject*>(QStringLiteral("dialog"));
+        ASSERT_NE(dialog, nullptr);
+    }
+
+    QQuickItem* control(const char* name) {
+        auto* item = dialog->findChild<QQuickItem*>(QString::fromLatin1(name));
+        EXPECT_NE(item, nullptr) << name;
+        return item;
+    }
+    QString text(const char* name) { return control(name)->property("text").toString(); }
+    bool shows(const char* name) { return control(name)->isVisible(); }
+    bool open() { return dialog->property("visible").toBool(); }
+    bool closes() {
+        return waitUntil([&] { return !open(); });
+    }
+
+    void click(const char* name) {
+        QQuickItem* button = control(name);
+        ASSERT_TRUE(button->isVisible()) << name;
+        // A button that just appeared has its place once the layouts have been polished.
+        ASSERT_TRUE(QQuickTest::qWaitForPolish(&view));
+        const QPointF centre = button->mapToScene(button->boundingRect().center());
+        QTest::mouseClick(&view, Qt::LeftButton, {}, centre.toPoint());
+    }
+
+    QQuickView view;
+    QObject* dialog = nullptr;
+};
+
+// Every user check opens the dialog and shows its outcome; a failed one says why and leaves the
+// offer as it was.
+TEST_F(UpdateDialogTest, AUserCheckOpensTheDialogAndFollowsItToTheHandOver) {
     UpdaterSettings custom = settings();
     custom.maxFeedSize = 2048;
     AppUpdater& updater = makeUpdater(custom);
-    server.feed = QByteArray(2049, ' ');
+    show(updater);
+    QSignalSpy availability(&state, &UpdateState::availableChanged);
+    EXPECT_FALSE(open());
+    offerNothingNew();
     updater.checkForUpdates();
-    ASSERT_TRUE(reaches(State::Failed));
-    EXPECT_EQ(updater.errorText(), QStringLiteral("Лента обновлений больше 2 КБ"));
+    EXPECT_TRUE(open());
+    EXPECT_EQ(text("statusText"), QStringLiteral("Проверяю обновления…"));
+    EXPECT_TRUE(shows("busyIndicator"));
+    ASSERT_TRUE(reaches(State::UpToDate));
+    EXPECT_EQ(text("statusText"), QStringLiteral("Установлена последняя версия"));
+    EXPECT_FALSE(shows("installButton"));
+    QTest::keyClick(&view, Qt::Key_Escape);
+    ASSERT_TRUE(closes());
+    EXPECT_EQ(updater.state(), State::Idle);
 
-    custom.feedUrl = QUrl(QStringLiteral("http://127.0.0.1:1/appcast.xml"));
-    AppUpdater& unreachable = makeUpdater(custom);
-    unreachable.checkForUpdates();
+    offer("package");
+    updater.checkForUpdates();
+    ASSERT_TRUE(reaches(State::UpdateFound));
+    EXPECT_EQ(text("statusText"), QStringLiteral("Доступна новая версия: 1.1"));
+    EXPECT_EQ(text("notesText"), QStringLiteral("Быстрее синхронизация"));
+    EXPECT_FALSE(shows("notesLinkButton"));
+    EXPECT_FALSE(shows("closeButton"));
+    click("laterButton");
+    ASSERT_TRUE(closes());
+    EXPECT_EQ(updater.state(), State::Idle);
+
+    const struct {
+        Status status;
+        QByteArray served;
+        const char* error;
+    } failures[] = {
+        {Status::ServiceUnavailable, feed, "Сервер обновлений ответил кодом 503"},
+        {Status::Ok, "<rss><channel><item>", "Лента обновлений"},
+        {Status::Ok, QByteArray(2049, ' '), "Лента обновлений больше 2 КБ"},
+    };
+    for (const auto& failure : failures) {
+        std::tie(status, feed) = std::tie(failure.status, failure.served);
+        updater.checkForUpdates();
+        ASSERT_TRUE(reaches(State::Failed)) << failure.error;
+        EXPECT_TRUE(text("statusText").startsWith(QString::fromUtf8(failure.error)))
+            << text("statusText").toStdString();
+        EXPECT_TRUE(state.available());
+    }
+    EXPECT_EQ(availability.count(), 1);
+
+    offer(QByteArray(32 * 1024 * 1024, 'p')); // long enough a download to cancel
+    updater.checkForUpdates();
+    ASSERT_TRUE(reaches(State::UpdateFound));
+    click("installButton");
+    ASSERT_EQ(updater.state(), State::Downloading);
+    EXPECT_TRUE(shows("progressBar"));
+    EXPECT_FALSE(shows("closeButton"));
+    QTest::keyClick(&view, Qt::Key_Escape);
+    EXPECT_TRUE(open());
+    click("cancelButton");
+    ASSERT_TRUE(reaches(State::UpdateFound));
+    EXPECT_EQ(downloadedFiles(), QStringList());
+    click("installButton");
+    ASSERT_TRUE(reaches(State::HandedOver)) << updater.errorText().toStdString();
+    EXPECT_EQ(text("statusText"), QStringLiteral("Пакет проверен и передан системе для установки"));
+    EXPECT_EQ(text("packagePath"), downloads.filePath(QStringLiteral("ondrel_1.1_amd64.deb")));
+    EXPECT_EQ(opened.size(), 1);
+    click("closeButton");
+    ASSERT_TRUE(closes());
+
+    // A second installation never overwrites the first file; a system that does not take the
+    // package leaves it in place and says where.
+    systemOpens = false;
+    updater.checkForUpdates();
+    ASSERT_TRUE(reaches(State::UpdateFound));
+    click("installButton");
     ASSERT_TRUE(reaches(State::Failed));
-    EXPECT_TRUE(unreachable.errorText().startsWith("Нет связи с сервером обновлений"));
-    EXPECT_FALSE(state.available());
+    EXPECT_TRUE(text("statusText").contains(QStringLiteral("ondrel_1.1_amd64-2.deb")));
+    EXPECT_EQ(downloadedFiles().size(), 2);
 }
 
 TEST_F(AppUpdaterTest, SilentChecksRunOnTheirScheduleAndOnlyChangeAvailability) {
@@ -74,68 +283,32 @@ TEST_F(AppUpdaterTest, SilentChecksRunOnTheirScheduleAndOnlyChangeAvailability) 
     EXPECT_EQ(dialog.count(), 0);
 }
 
-TEST_F(AppUpdaterTest, AVerifiedPackageIsKeptAndHandedToTheSystem) {
-    const QByteArray package(300 * 1024, 'p');
-    offer(package);
-    AppUpdater& updater = makeUpdater();
-    updater.checkForUpdates();
-    ASSERT_TRUE(reaches(State::UpdateFound));
-    updater.downloadAndInstall();
-    EXPECT_EQ(updater.state(), State::Downloading);
-    ASSERT_TRUE(reaches(State::HandedOver)) << updater.errorText().toStdString();
-
-    const QString kept = QDir(downloads.path()).filePath(QStringLiteral("ondrel_1.1_amd64.deb"));
-    EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(kept)});
-    EXPECT_EQ(updater.packagePath(), kept);
-    EXPECT_EQ(updater.progress(), 1.0);
-    EXPECT_EQ(downloadedFiles(), QStringList{QStringLiteral("ondrel_1.1_amd64.deb")});
-    QFile file(kept);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), package);
-
-    // A second installation never overwrites the first file; a system that does not take the
-    // package leaves it in place and says where.
-    systemOpens = false;
-    updater.checkForUpdates();
-    ASSERT_TRUE(reaches(State::UpdateFound));
-    updater.downloadAndInstall();
-    ASSERT_TRUE(reaches(State::Failed));
-    EXPECT_TRUE(updater.errorText().contains(QStringLiteral("ondrel_1.1_amd64-2.deb")));
-    EXPECT_EQ(downloadedFiles().size(), 2);
-}
-
 TEST_F(AppUpdaterTest, APackageThatFailsVerificationIsDeletedAndNeverOpened) {
-    const QByteArray package(64 * 1024, 'p');
+    const QByteArray served(64 * 1024, 'p');
     const struct {
-        const char* what;
-        QByteArray served;
         QByteArray signedBytes;
         qint64 declared;
         QByteArray publicKey;
         const char* reason;
     } cases[] = {
-        {"signed other bytes", package, "other", package.size(), key.publicKey(),
-         "Подпись пакета не сходится"},
-        {"other key", package, package, package.size(), SigningKey().publicKey(),
-         "Подпись пакета не сходится"},
-        {"shorter than declared", package, package, package.size() + 1, key.publicKey(),
-         "Размер пакета"},
-        {"longer than declared", package, package, package.size() - 1, key.publicKey(),
-         "Сервер прислал больше"},
-        {"no key in the build", package, package, package.size(), "", "нет ключа"},
+        {"other bytes", served.size(), key.publicKey(), "Подпись пакета не сходится"},
+        {served, served.size(), SigningKey().publicKey(), "Подпись пакета не сходится"},
+        {served, served.size() + 1, key.publicKey(), "Размер пакета"},
+        {served, served.size() - 1, key.publicKey(), "Сервер прислал больше"},
+        {served, served.size(), "", "нет ключа"},
     };
     for (const auto& c : cases) {
-        offer(c.served, c.signedBytes, c.declared);
+        offer(served, c.signedBytes, c.declared);
         UpdaterSettings custom = settings();
         custom.publicKey = c.publicKey;
         AppUpdater& updater = makeUpdater(custom);
         updater.checkForUpdates();
-        ASSERT_TRUE(reaches(State::UpdateFound)) << c.what;
+        ASSERT_TRUE(reaches(State::UpdateFound)) << c.reason;
         updater.downloadAndInstall();
-        ASSERT_TRUE(reaches(State::Failed)) << c.what;
+        ASSERT_TRUE(reaches(State::Failed)) << c.reason;
         EXPECT_TRUE(updater.errorText().contains(QString::fromUtf8(c.reason)))
-            << c.what << ": " << updater.errorText().toStdString();
-        EXPECT_EQ(downloadedFiles(), QStringList()) << c.what;
+            << updater.errorText().toStdString();
+        EXPECT_EQ(downloadedFiles(), QStringList()) << c.reason;
     }
     EXPECT_TRUE(opened.isEmpty());
 }

@@ -2,8 +2,6 @@
 
 #include "OndrelUI/update/AppcastParser.h"
 
-#include <QByteArray>
-#include <QString>
 #include <QStringList>
 
 // Feed text for tests: an RSS document around items, and items with the fields that matter.
