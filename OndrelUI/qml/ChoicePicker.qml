@@ -24,6 +24,16 @@ ComboBox {
         currentIndex = Qt.binding(() => picker.chosen)
     }
 
+    // The icon font's glyph, as everywhere else: the style's bitmap arrows would go through
+    // Qt 6.4's pixmap cache, which is never freed at exit and trips the leak checker.
+    indicator: Symbol {
+        x: picker.width - width - 8
+        y: Math.round((picker.height - height) / 2)
+        symbol: "chevron.up.chevron.down"
+        size: Theme.body
+        color: Theme.secondary
+    }
+
     background: Rectangle {
         implicitHeight: 28
         radius: 6

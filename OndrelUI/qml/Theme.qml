@@ -65,6 +65,7 @@ QtObject {
         "checkmark.seal": "\uef76",
         "chevron.left": "\ue5cb",
         "chevron.right": "\ue5cc",
+        "chevron.up.chevron.down": "\ue5d7",
         "circle": "\ue836",
         "clock.arrow.circlepath": "\ue889",
         "doc.on.doc": "\ue14d",
