@@ -55,7 +55,8 @@ TEST_F(AppViewModelTest, Loads_keep_a_listed_selection_and_the_lists_when_they_f
     answerStatus(200, "{\"oops\":1}");
     wait(vm.loadTasks());
     const QString line = vm.errorText().value_or(QString());
-    EXPECT_TRUE(line.startsWith(QStringLiteral("Не удалось загрузить задачи: "))) << line.toStdString();
+    EXPECT_TRUE(line.startsWith(QStringLiteral("Не удалось загрузить задачи: ")))
+        << line.toStdString();
     EXPECT_EQ(vm.folders(), threeFolders);
     EXPECT_EQ(vm.selectedFolderId(), QStringLiteral("f3"));
 
