@@ -9,6 +9,16 @@
 
 namespace {
 
+// Takes a picker row's wire value into `value`; false when the row is off the list or is the
+// one already chosen, so the caller announces only a real change.
+template <class E>
+bool pickWireValue(const ChoiceListModel& choices, int index, E& value) {
+    if (index < 0 || index >= choices.rowCount() || index == choices.indexOf(rawValue(value)))
+        return false;
+    value = *fromRawValue<E>(choices.choices()[index].value);
+    return true;
+}
+
 QString statusLabelOf(TaskStatus status) {
     switch (status) {
     case TaskStatus::inbox:
@@ -105,10 +115,8 @@ int TaskEditForm::statusIndex() const {
 }
 
 void TaskEditForm::setStatusIndex(int index) {
-    if (index < 0 || index >= m_statusChoices->rowCount() || index == statusIndex())
-        return;
-    m_status = *fromRawValue<TaskStatus>(m_statusChoices->choices()[index].value);
-    Q_EMIT statusChanged();
+    if (pickWireValue(*m_statusChoices, index, m_status))
+        Q_EMIT statusChanged();
 }
 
 QString TaskEditForm::statusLabel() const {
@@ -120,10 +128,8 @@ int TaskEditForm::priorityIndex() const {
 }
 
 void TaskEditForm::setPriorityIndex(int index) {
-    if (index < 0 || index >= m_priorityChoices->rowCount() || index == priorityIndex())
-        return;
-    m_priority = *fromRawValue<Priority>(m_priorityChoices->choices()[index].value);
-    Q_EMIT priorityChanged();
+    if (pickWireValue(*m_priorityChoices, index, m_priority))
+        Q_EMIT priorityChanged();
 }
 
 int TaskEditForm::folderIndex() const {
