@@ -1,5 +1,7 @@
 #include "OndrelApp/instance/SingleInstance.h"
 #include "OndrelApp/launch/LaunchArguments.h"
+#include "OndrelUI/appearance/Appearance.h"
+#include "OndrelUI/appearance/ColorSchemePortal.h"
 #include "OndrelUI/config/AppConfig.h"
 #include "OndrelUI/recorder/AudioRecorder.h"
 #include "OndrelUI/screens/WindowGeometry.h"
@@ -7,6 +9,7 @@
 #include "OndrelUI/update/AppUpdater.h"
 #include "OndrelUI/update/UpdateState.h"
 
+#include <QDBusConnection>
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
@@ -75,13 +78,20 @@ int main(int argc, char* argv[]) {
     // The root screen's microphone; it opens the input device only while recording.
     AudioRecorder recorder;
 
+    // Light or dark as chosen, or as the desktop prefers.
+    QSettings settings;
+    ColorSchemePortal portal(QDBusConnection::sessionBus());
+    portal.start();
+    Appearance appearance(&settings, &portal);
+
     // The screens are drawn with the Basic style, customised by their theme, on every desktop.
     QQuickStyle::setStyle(QStringLiteral("Basic"));
     QQmlApplicationEngine engine;
     engine.setInitialProperties({{QStringLiteral("gate"), QVariant::fromValue(&gate)},
                                  {QStringLiteral("recorder"), QVariant::fromValue(&recorder)},
                                  {QStringLiteral("updateState"), QVariant::fromValue(&updateState)},
-                                 {QStringLiteral("updater"), QVariant::fromValue(&updater)}});
+                                 {QStringLiteral("updater"), QVariant::fromValue(&updater)},
+                                 {QStringLiteral("appearance"), QVariant::fromValue(&appearance)}});
     QObject::connect(&*instance, &SingleInstance::messageReceived, &gate,
                      [&](const QString& message) {
                          if (!message.isEmpty())
@@ -97,7 +107,6 @@ int main(int argc, char* argv[]) {
                        : qobject_cast<QWindow*>(engine.rootObjects().constFirst());
     if (!window)
         return 1;
-    QSettings settings;
     WindowGeometry::restoreAndShow(*window, settings);
     QObject::connect(&app, &QGuiApplication::aboutToQuit, window,
                      [&] { WindowGeometry::save(*window, settings); });

@@ -39,6 +39,7 @@ public:
         ShowsNoDeadlineRole, // the card says "no deadline"
         ChecklistTextRole,   // "done/total"; empty without a checklist
         CompletedTextRole,   // completion time of a done task; empty otherwise
+        SpokenTextRole,      // the whole card as one line for a screen reader
     };
     Q_ENUM(Role)
 

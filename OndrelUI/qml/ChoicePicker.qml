@@ -37,8 +37,8 @@ ComboBox {
     background: Rectangle {
         implicitHeight: 28
         radius: 6
-        color: picker.down ? Qt.rgba(0, 0, 0, 0.06) : Theme.odCard
-        border.color: picker.visualFocus ? Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.6)
+        color: picker.down ? Theme.pressed : Theme.odCard
+        border.color: picker.visualFocus ? Theme.tint(Theme.accent, 0.6)
                                          : Theme.outline
         border.width: picker.visualFocus ? 2 : 1
     }

@@ -30,6 +30,8 @@ ListView {
         required property string createdText
 
         objectName: "capture:" + captureId
+        Accessible.role: Accessible.ListItem
+        Accessible.name: status + ", " + createdText
         x: 16
         width: history.width - 2 * 16
         padding: 10
@@ -50,9 +52,9 @@ ListView {
         }
         background: Rectangle {
             radius: 8
-            color: row.down ? Qt.rgba(0, 0, 0, 0.06) : "transparent"
+            color: row.down ? Theme.pressed : "transparent"
             border.width: row.ListView.isCurrentItem && history.activeFocus ? 2 : 0
-            border.color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.6)
+            border.color: Theme.tint(Theme.accent, 0.6)
         }
         onClicked: {
             history.currentIndex = index

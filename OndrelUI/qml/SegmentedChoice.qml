@@ -16,7 +16,7 @@ Rectangle {
     width: parent ? parent.width : implicitWidth
     implicitHeight: 28
     radius: 7
-    color: Qt.rgba(0, 0, 0, 0.06)
+    color: Theme.pressed
 
     Row {
         anchors.fill: parent
@@ -37,6 +37,10 @@ Rectangle {
 
     component Segment: AbstractButton {
         id: segment
+
+        Accessible.role: Accessible.RadioButton
+        Accessible.checkable: true
+        Accessible.checked: checked
 
         width: (segments.width - 4) / 2
         height: segments.height - 4

@@ -26,10 +26,17 @@ Rectangle {
     implicitHeight: content.implicitHeight + 2 * 14
     radius: Theme.cardRadius
     color: Theme.odCard
+    // One item with its whole state for a screen reader; its buttons are reached through the
+    // list's keys and the context menu.
+    Accessible.role: Accessible.ListItem
+    Accessible.name: task.spokenText
+    Accessible.focusable: true
+    Accessible.focused: focused
+    Accessible.onPressAction: card.open()
 
     SoftShadow {
         cornerRadius: card.radius
-        color: Qt.rgba(0, 0, 0, 0.05)
+        color: Theme.cardShadow
         shadowRadius: 5
         offsetY: 2
     }
@@ -49,10 +56,14 @@ Rectangle {
             id: toggleButton
             objectName: "toggleButton"
             focusPolicy: Qt.NoFocus
+            Accessible.role: Accessible.CheckBox
+            Accessible.name: "Выполнена"
+            Accessible.checkable: true
+            Accessible.checked: card.task.isDone
             contentItem: Symbol {
                 symbol: card.task.isDone ? "checkmark.circle.fill" : "circle"
                 size: Theme.title3
-                color: card.task.isDone ? Theme.green : Theme.accent
+                color: card.task.isDone ? Theme.green : Theme.accentText
             }
             onClicked: card.toggle()
         }
@@ -60,6 +71,7 @@ Rectangle {
         AbstractButton {
             objectName: "openButton"
             focusPolicy: Qt.NoFocus
+            Accessible.name: "Открыть задачу"
             width: content.width - toggleButton.width - content.spacing
             contentItem: Row {
                 spacing: 8
@@ -76,9 +88,17 @@ Rectangle {
                     width: parent.width - 9 - parent.spacing
                     spacing: 4
 
+                    SymbolLabel {
+                        objectName: "folderLabel"
+                        visible: card.task.folderName !== ""
+                        symbol: "folder"
+                        text: card.task.folderName
+                    }
                     Text {
                         width: parent.width
-                        text: card.task.title
+                        // Search results mark what matched.
+                        text: card.task.titleMarkup || card.task.title
+                        textFormat: card.task.titleMarkup ? Text.StyledText : Text.PlainText
                         wrapMode: Text.Wrap
                         font.pixelSize: Theme.body
                         font.weight: Font.Medium
@@ -88,7 +108,8 @@ Rectangle {
                     Text {
                         width: parent.width
                         visible: card.task.descriptionPreview !== undefined
-                        text: card.task.descriptionPreview ?? ""
+                        text: card.task.descriptionMarkup || (card.task.descriptionPreview ?? "")
+                        textFormat: card.task.descriptionMarkup ? Text.StyledText : Text.PlainText
                         wrapMode: Text.Wrap
                         maximumLineCount: 2
                         elide: Text.ElideRight
@@ -117,7 +138,6 @@ Rectangle {
                                 text: "без срока"
                                 font.pixelSize: Theme.caption2
                                 color: Theme.secondary
-                                opacity: 0.7
                             }
                             Symbol {
                                 anchors.verticalCenter: parent.verticalCenter
@@ -146,7 +166,7 @@ Rectangle {
                                     anchors.verticalCenter: parent.verticalCenter
                                     text: "#" + modelData
                                     font.pixelSize: Theme.caption2
-                                    color: Theme.accent
+                                    color: Theme.accentText
                                 }
                             }
                         }

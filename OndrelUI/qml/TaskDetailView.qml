@@ -48,6 +48,7 @@ ScrollingForm {
             separated: true
             ChoicePicker {
                 objectName: "detailStatusPicker"
+                Accessible.name: "Статус"
                 choices: detail.viewModel.statusChoices
                 chosen: detail.viewModel.statusIndex
                 onPicked: index => detail.viewModel.chooseStatus(index)
@@ -71,6 +72,10 @@ ScrollingForm {
                 required property bool done
 
                 objectName: "entry:" + entryId
+                Accessible.role: Accessible.CheckBox
+                Accessible.name: title
+                Accessible.checkable: true
+                Accessible.checked: done
                 width: parent.width
                 padding: 10
                 leftPadding: 12
@@ -81,7 +86,7 @@ ScrollingForm {
                         anchors.verticalCenter: parent.verticalCenter
                         symbol: entry.done ? "checkmark.circle.fill" : "circle"
                         size: Theme.title3
-                        color: entry.done ? Theme.green : Theme.accent
+                        color: entry.done ? Theme.green : Theme.accentText
                     }
                     Text {
                         anchors.verticalCenter: parent.verticalCenter

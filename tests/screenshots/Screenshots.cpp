@@ -1,4 +1,5 @@
-// Renders every state of the screens offscreen, from a fixed data set, into one PNG file each:
+// Renders every state of the screens offscreen, light and dark (its name ending in "-dark"), from
+// a fixed data set, into one PNG file each:
 //   ondrel-screenshots OUTPUT_FOLDER
 // Prints the files it wrote; fails when a screen could not be drawn cleanly.
 
@@ -134,6 +135,7 @@ struct Service {
 // Where the pictures go, and whether any could not be drawn cleanly.
 struct Output {
     QString folder;
+    bool dark = false; // every state is drawn light, then dark
     bool failed = false;
 
     void fail(const QString& what) {
@@ -156,6 +158,7 @@ public:
               signedIn, [this](const HTTPRequest& request) { return service.answer(request); },
               file, signedIn ? QSize(640, 760) : QSize(480, 440)),
           m_output(output) {
+        setDark(output.dark);
         if (signedIn)
             waitUntil([&] { return vm() && vm()->taskCount() == (service.withTasks ? 6 : 0); });
     }
@@ -167,7 +170,10 @@ public:
 
     void shot(const char* name) {
         QTest::qWait(450); // transitions and springs come to rest
-        const QString path = QDir(m_output.folder).filePath(QString::fromLatin1(name) + ".png");
+        const QString path =
+            QDir(m_output.folder)
+                .filePath(QString::fromLatin1(name) +
+                          (m_output.dark ? QStringLiteral("-dark.png") : QStringLiteral(".png")));
         if (!screen().saveImage(path))
             return m_output.fail(QStringLiteral("cannot write ") + path);
         std::printf("%s\n", qPrintable(path));
@@ -311,8 +317,11 @@ int main(int argc, char** argv) {
     QQuickStyle::setStyle(QStringLiteral("Basic"));
     Output output{argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots")};
     QDir().mkpath(output.folder);
-    for (const auto draw : {signIn, lists, captures, recording, retry, editSheet, folderDeletion,
-                            historyAndDetail, window})
-        draw(output);
+    for (const bool dark : {false, true}) {
+        output.dark = dark;
+        for (const auto draw : {signIn, lists, captures, recording, retry, editSheet,
+                                folderDeletion, historyAndDetail, window})
+            draw(output);
+    }
     return output.failed ? 1 : 0;
 }
