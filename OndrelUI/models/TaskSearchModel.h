@@ -3,13 +3,12 @@
 #include "OndrelCore/wire/Folder.h"
 #include "OndrelUI/models/TaskListModel.h"
 #include "OndrelUI/models/TaskMatcher.h"
+#include "OndrelUI/viewmodels/AppViewModel.h"
 
 #include <QCoroTask>
 #include <QPointer>
 #include <QSortFilterProxyModel>
 #include <QtQml/qqmlregistration.h>
-
-class AppViewModel;
 
 // The task list as the screen shows it: the selected folder's rows, or, with `allFolders`, the
 // rows of every folder's tasks (loaded for the search and labelled with their folder), kept to

@@ -69,7 +69,7 @@ Dialog {
         contentItem: Text {
             text: button.text
             font: button.font
-            color: button.prominent ? Theme.onAccent : Theme.primary
+            color: button.prominent ? Theme.textOnAccent : Theme.primary
             horizontalAlignment: Text.AlignHCenter
             verticalAlignment: Text.AlignVCenter
         }

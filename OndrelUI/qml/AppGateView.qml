@@ -67,7 +67,7 @@ Item {
                     anchors.centerIn: parent
                     symbol: "brain.head.profile"
                     size: 42
-                    color: Theme.onAccent
+                    color: Theme.textOnAccent
                 }
             }
 
@@ -113,14 +113,14 @@ Item {
                             implicitWidth: 18
                             implicitHeight: 18
                             padding: 0
-                            palette.dark: Theme.onAccent
+                            palette.dark: Theme.textOnAccent
                         }
                         Text {
                             anchors.verticalCenter: parent.verticalCenter
                             text: gateView.gate.busy ? "Входим…" : "Войти через Яндекс"
                             font.pixelSize: Theme.body
                             font.weight: Font.DemiBold
-                            color: Theme.onAccent
+                            color: Theme.textOnAccent
                         }
                     }
                 }

@@ -171,7 +171,7 @@ Rectangle {
                 contentItem: Symbol {
                     symbol: "arrow.up"
                     size: 16
-                    color: Theme.onAccent
+                    color: Theme.textOnAccent
                 }
                 onClicked: if (panel.viewModel.submitInput(input.text)) input.clear()
 

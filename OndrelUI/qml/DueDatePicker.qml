@@ -154,7 +154,7 @@ AbstractButton {
                         horizontalAlignment: Text.AlignHCenter
                         verticalAlignment: Text.AlignVCenter
                         font.pixelSize: Theme.callout
-                        color: cell.chosen ? Theme.onAccent : Theme.primary
+                        color: cell.chosen ? Theme.textOnAccent : Theme.primary
                         opacity: cell.month === grid.month ? 1 : 0.35
                     }
                 }

@@ -85,7 +85,7 @@ Flickable {
                         text: tab.label
                         font.pixelSize: Theme.subheadline
                         font.weight: tab.isSelected ? Font.DemiBold : Font.Normal
-                        color: tab.isSelected ? Theme.onAccent : Theme.primary
+                        color: tab.isSelected ? Theme.textOnAccent : Theme.primary
                     }
                     onClicked: tabs.select(folderId)
                     ToolTip.visible: hovered && index < 9

@@ -33,7 +33,7 @@ ApplicationWindow {
     palette.button: Theme.pressed
     palette.buttonText: Theme.primary
     palette.highlight: Theme.accent
-    palette.highlightedText: Theme.onAccent
+    palette.highlightedText: Theme.textOnAccent
     palette.toolTipBase: Theme.odCard
     palette.toolTipText: Theme.primary
     palette.placeholderText: Theme.secondary

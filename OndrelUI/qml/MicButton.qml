@@ -59,7 +59,7 @@ Item {
         contentItem: Symbol {
             symbol: mic.isRecording ? "stop.fill" : "mic.fill"
             size: 16
-            color: Theme.onAccent
+            color: Theme.textOnAccent
         }
         onClicked: mic.action()
 

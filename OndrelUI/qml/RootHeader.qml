@@ -74,7 +74,7 @@ Item {
                 symbol: "arrow.down.circle.fill"
                 text: "Обновить"
                 size: Theme.caption
-                color: Theme.onAccent
+                color: Theme.textOnAccent
                 weight: Font.DemiBold
             }
             background: GradientFill {

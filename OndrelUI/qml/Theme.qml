@@ -31,7 +31,7 @@ QtObject {
     readonly property color orange: dark ? "#ffa733" : "#c25e00"
     readonly property color grey: dark ? "#98989d" : "#8e8e93"
     // Text and symbols on the accent, the gradient and red fills.
-    readonly property color onAccent: "#ffffff"
+    readonly property color textOnAccent: "#ffffff"
     // A pressed control, the track of a switch that is off, a disabled button's fill.
     readonly property color pressed: dark ? Qt.rgba(1, 1, 1, 0.1) : Qt.rgba(0, 0, 0, 0.06)
     readonly property color track: dark ? Qt.rgba(1, 1, 1, 0.22) : Qt.rgba(0, 0, 0, 0.15)

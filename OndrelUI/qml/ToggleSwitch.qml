@@ -25,7 +25,7 @@ Switch {
             width: parent.height - 4
             height: width
             radius: width / 2
-            color: Theme.onAccent
+            color: Theme.textOnAccent
             Behavior on x {
                 NumberAnimation { duration: 120 }
             }

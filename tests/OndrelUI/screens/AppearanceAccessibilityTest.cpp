@@ -222,8 +222,10 @@ TEST(AppearanceAccessibility, Every_state_is_legible_in_both_appearances_and_eve
         std::printf("lowest contrast %s: %s\n", dark ? "dark" : "light",
                     qPrintable(texts.lowestText));
     }
-    EXPECT_TRUE(announced.contains(QStringLiteral("Идёт запись"))) << announced.join(u'|');
-    EXPECT_TRUE(announced.contains(QStringLiteral("Готово: добавил."))) << announced.join(u'|');
+    EXPECT_TRUE(announced.contains(QStringLiteral("Идёт запись")))
+        << announced.join(u'|').toStdString();
+    EXPECT_TRUE(announced.contains(QStringLiteral("Готово: добавил.")))
+        << announced.join(u'|').toStdString();
     QAccessible::installUpdateHandler(previous);
     heard = nullptr;
 }
