@@ -41,7 +41,7 @@ void ColorSchemePortal::start() {
                       return;
                   m_bus.connect(portalService, portalPath, settingsInterface,
                                 QStringLiteral("SettingChanged"), this,
-                                SLOT(onSettingChanged(QString, QString, QDBusVariant)));
+                                SLOT(onSettingChanged(QDBusMessage)));
                   read(QStringLiteral("ReadOne"));
               });
 }
@@ -59,10 +59,11 @@ void ColorSchemePortal::read(const QString& method) {
     });
 }
 
-void ColorSchemePortal::onSettingChanged(const QString& nameSpace, const QString& key,
-                                         const QDBusVariant& value) {
-    if (nameSpace == appearanceNamespace && key == colorSchemeKey)
-        setPrefersDark(preferenceFrom(value.variant()));
+void ColorSchemePortal::onSettingChanged(const QDBusMessage& change) {
+    const QList<QVariant> arguments = change.arguments();
+    if (arguments.size() == 3 && arguments[0].toString() == appearanceNamespace &&
+        arguments[1].toString() == colorSchemeKey)
+        setPrefersDark(preferenceFrom(arguments[2]));
 }
 
 std::optional<bool> ColorSchemePortal::preferenceFrom(const QVariant& value) {

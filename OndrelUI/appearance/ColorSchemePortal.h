@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDBusVariant>
 #include <QObject>
 
@@ -28,8 +29,9 @@ public:
 Q_SIGNALS:
     void prefersDarkChanged();
 
-private Q_SLOTS:
-    void onSettingChanged(const QString& nameSpace, const QString& key, const QDBusVariant& value);
+public Q_SLOTS:
+    // The portal's change signal: namespace, key and value.
+    void onSettingChanged(const QDBusMessage& change);
 
 private:
     void read(const QString& method);
