@@ -17,14 +17,27 @@ TEST_F(SearchScreenTest, Keys_filter_walk_open_and_close_the_results) {
     tasks[2].title = QStringLiteral("Молочный коктейль");
     open(threeFolders, tasks);
     const auto shownRows = [&] { return item("taskList")->property("count").toInt(); };
+    // The tasks of the list's rows, in order.
+    const auto shownTasks = [&] {
+        QObject* rows = item("taskList")->property("model").value<QObject*>();
+        QStringList ids;
+        for (int row = 0; row < shownRows(); ++row) {
+            QString id;
+            QMetaObject::invokeMethod(rows, "taskIdAtRow", Q_RETURN_ARG(QString, id),
+                                      Q_ARG(int, row));
+            if (!id.isEmpty())
+                ids.append(id);
+        }
+        return ids;
+    };
     EXPECT_EQ(shownRows(), 4); // three cards and the "Выполнено" header
 
     screen->press(Qt::Key_F, Qt::ControlModifier);
     ASSERT_EQ(screen->window().activeFocusItem(), item("searchField"));
     screen->type(QStringLiteral("МОЛ"));
-    EXPECT_EQ(shownRows(), 3); // t1, the header, t3
-    EXPECT_FALSE(shown("card:t2"));
-    screen->press(Qt::Key_Down); // from the first result past the header
+    EXPECT_EQ(shownRows(), 3);                          // t1, the header, t3
+    EXPECT_EQ(shownTasks(), (QStringList{"t1", "t3"})); // a reused card may linger in the pool
+    screen->press(Qt::Key_Down);                        // from the first result past the header
     screen->press(Qt::Key_Return);
     ASSERT_TRUE(shown("taskEditSheet"));
     EXPECT_EQ(text("titleField"), tasks[2].title);
