@@ -64,7 +64,8 @@ Flickable {
                 id: tabRepeater
                 model: tabs.folders
 
-                AbstractButton {
+                // A TabButton, as only the control's own type gives its role to a screen reader.
+                TabButton {
                     id: tab
 
                     required property int index
@@ -74,13 +75,14 @@ Flickable {
                     required property bool isSelected
 
                     objectName: "tab:" + folderId
-                    Accessible.role: Accessible.PageTab
                     Accessible.name: label
                     Accessible.selected: isSelected
                     topPadding: 7
                     bottomPadding: 7
                     leftPadding: 14
                     rightPadding: 14
+                    checkable: false
+                    background: null
                     contentItem: Text {
                         text: tab.label
                         font.pixelSize: Theme.subheadline

@@ -52,7 +52,7 @@ Item {
             Rectangle {
                 anchors.fill: parent
                 radius: width / 2
-                color: Theme.red
+                color: Theme.redFill
                 visible: mic.isRecording
             }
         }

@@ -52,14 +52,20 @@ Rectangle {
         width: card.width - 2 * 14
         spacing: 8
 
-        AbstractButton {
+        // A CheckBox for its role; the task, not the click, decides what it shows.
+        CheckBox {
             id: toggleButton
             objectName: "toggleButton"
             focusPolicy: Qt.NoFocus
-            Accessible.role: Accessible.CheckBox
             Accessible.name: "Выполнена"
-            Accessible.checkable: true
-            Accessible.checked: card.task.isDone
+            checked: card.task.isDone
+            nextCheckState: function () {
+                return checkState
+            }
+            padding: 0
+            spacing: 0
+            indicator: null
+            background: null
             contentItem: Symbol {
                 symbol: card.task.isDone ? "checkmark.circle.fill" : "circle"
                 size: Theme.title3
