@@ -19,6 +19,12 @@ ComboBox {
     valueRole: "value"
     currentIndex: chosen
     font.pixelSize: Theme.body
+    // The style draws the chosen label and the pop-up's rows from the palette, light by default.
+    palette.buttonText: Theme.primary
+    palette.text: Theme.primary
+    palette.windowText: Theme.primary
+    palette.window: Theme.odCard
+    palette.base: Theme.odCard
     onActivated: index => {
         picked(index)
         currentIndex = Qt.binding(() => picker.chosen)
