@@ -67,6 +67,13 @@ ApplicationWindow {
                 text: "Проверить обновления…"
                 onTriggered: window.updater.checkForUpdates()
             }
+            MenuSeparator {}
+            SymbolMenuItem {
+                objectName: "signOutItem"
+                text: "Выйти из аккаунта"
+                enabled: window.gate.isAuthed
+                onTriggered: window.gate.signOut()
+            }
         }
 
         ContextMenu {

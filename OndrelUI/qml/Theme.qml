@@ -76,6 +76,7 @@ QtObject {
         "repeat": "\ue040",
         "sparkles": "\ue65f",
         "stop.fill": "\ue047",
-        "trash": "\ue872"
+        "trash": "\ue872",
+        "xmark": "\ue5cd"
     })
 }

@@ -150,11 +150,12 @@ struct ServiceHolder {
 class Scene : public ServiceHolder, public GateScene {
 public:
     Scene(Output& output, bool signedIn, Service answers = {},
-          const QString& file = QStringLiteral("AppGateView.qml"))
+          const QString& file = QStringLiteral("AppGateView.qml"),
+          AppGate::Storage storage = AppGate::Storage::settingsFile)
         : ServiceHolder{answers},
           GateScene(
               signedIn, [this](const HTTPRequest& request) { return service.answer(request); },
-              file, signedIn ? QSize(640, 760) : QSize(480, 440)),
+              file, signedIn ? QSize(640, 760) : QSize(480, 440), storage),
           m_output(output) {
         if (signedIn)
             waitUntil([&] { return vm() && vm()->taskCount() == (service.withTasks ? 6 : 0); });
@@ -186,6 +187,14 @@ void signIn(Output& output) {
     screen.click(screen.item("cancelSignInButton"));
     waitUntil([&] { return !scene.gate().busy(); });
     scene.shot("signin-error");
+}
+
+// A desktop without a keyring: the bus address leads nowhere, so the file keeps the sign-in.
+void keyringRefused(Output& output) {
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/ondrel-screenshots-bus");
+    Scene scene(output, false, {}, QStringLiteral("AppGateView.qml"), AppGate::Storage::keyring);
+    waitUntil([&] { return scene.gate().ready(); }, std::chrono::seconds{30});
+    scene.shot("signin-keyring-refused");
 }
 
 void lists(Output& output) {
@@ -311,8 +320,8 @@ int main(int argc, char** argv) {
     QQuickStyle::setStyle(QStringLiteral("Basic"));
     Output output{argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots")};
     QDir().mkpath(output.folder);
-    for (const auto draw : {signIn, lists, captures, recording, retry, editSheet, folderDeletion,
-                            historyAndDetail, window})
+    for (const auto draw : {signIn, keyringRefused, lists, captures, recording, retry, editSheet,
+                            folderDeletion, historyAndDetail, window})
         draw(output);
     return output.failed ? 1 : 0;
 }

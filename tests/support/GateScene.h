@@ -22,16 +22,16 @@
 class GateScene {
 public:
     GateScene(bool signedIn, FakeTransport::Handler answers,
-              const QString& file = QStringLiteral("Main.qml"), QSize size = {640, 760}) {
+              const QString& file = QStringLiteral("Main.qml"), QSize size = {640, 760},
+              AppGate::Storage storage = AppGate::Storage::settingsFile) {
         m_transport->setHandler(std::move(answers));
-        const QString settingsFile = m_directory.filePath(QStringLiteral("ondrel.ini"));
         if (signedIn)
-            QSettings(settingsFile, QSettings::IniFormat)
+            QSettings(settingsFile(), QSettings::IniFormat)
                 .setValue(QString::fromLatin1(AuthSession::storeKey),
                           QVariantMap{{"access", "a1"}, {"refresh", "r1"}});
         m_gate = std::make_unique<AppGate>(
             QUrl(QStringLiteral("https://service.test")), m_transport,
-            std::make_unique<QSettings>(settingsFile, QSettings::IniFormat),
+            std::make_unique<QSettings>(settingsFile(), QSettings::IniFormat), storage,
             [](const QUrl&) { return true; });
         m_screen = std::make_unique<ScreenHarness>(
             file,
@@ -49,8 +49,14 @@ public:
     AudioRecorder& recorder() { return m_recorder; }
     UpdateState& updateState() { return m_updateState; }
     AppUpdater& updater() { return m_updater; }
+    // The token record as stored now; invalid when there is none.
+    QVariant storedRecord() const {
+        return QSettings(settingsFile(), QSettings::IniFormat)
+            .value(QString::fromLatin1(AuthSession::storeKey));
+    }
 
 private:
+    QString settingsFile() const { return m_directory.filePath(QStringLiteral("ondrel.ini")); }
     static UpdaterSettings checkOnlyWhenAsked() {
         UpdaterSettings settings;
         settings.firstCheckDelay = std::nullopt;
