@@ -88,7 +88,7 @@ TEST_F(SignedInGateScreenTest, Signing_out_from_the_menu_forgets_the_session) {
     screen.settle();
     EXPECT_EQ(signedOut.size(), 1);
     EXPECT_TRUE(shown("signInPanel"));
-    EXPECT_FALSE(shown("rootScreen"));
+    EXPECT_FALSE(shown("inputField"));
     EXPECT_TRUE(waitUntil([&] { return viewModel.isNull(); }));
     EXPECT_FALSE(scene.gate().session()->isAuthed());
     EXPECT_FALSE(scene.storedRecord().isValid());
