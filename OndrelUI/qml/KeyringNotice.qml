@@ -32,7 +32,7 @@ Rectangle {
             anchors.verticalCenter: parent.verticalCenter
             width: row.width - warning.width - close.width - 2 * row.spacing
             wrapMode: Text.Wrap
-            text: "Связка ключей недоступна: вход сохранён в файле настроек, открытом только вам."
+            text: "Связка ключей недоступна: вход хранится в файле настроек, открытом только вам."
             font.pixelSize: Theme.callout
             color: Theme.primary
         }
