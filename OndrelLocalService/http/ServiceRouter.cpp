@@ -65,9 +65,9 @@ bool matches(const QStringList& pattern, const QStringList& segments, QStringLis
 
 } // namespace
 
-ServiceRouter::ServiceRouter(ServiceStore& store, Settings settings, Assistant::LocalClock localNow)
+ServiceRouter::ServiceRouter(ServiceStore& store, Settings settings)
     : m_settings(settings), m_auth(store, settings.auth), m_folders(store), m_tasks(store),
-      m_sync(store, m_tasks), m_assistant(store, m_folders, m_tasks, localNow),
+      m_sync(store, m_tasks), m_assistant(store, m_folders, m_tasks),
       m_captures(store, m_tasks, m_assistant), m_updates(settings.updates) {
     addRoutes();
 }

@@ -24,8 +24,7 @@ public:
     };
     static constexpr qsizetype maxBodySize = HttpLimits::maxBody;
 
-    ServiceRouter(ServiceStore& store, Settings settings,
-                  Assistant::LocalClock localNow = &QDateTime::currentDateTime);
+    ServiceRouter(ServiceStore& store, Settings settings);
 
     HttpReply handle(const HttpCall& call);
 
