@@ -1,5 +1,8 @@
+#include "OndrelApp/instance/ApplicationService.h"
 #include "OndrelApp/instance/SingleInstance.h"
 #include "OndrelApp/launch/LaunchArguments.h"
+#include "OndrelApp/launch/ProcessArguments.h"
+#include "OndrelUI/capture/CaptureRequests.h"
 #include "OndrelUI/config/AppConfig.h"
 #include "OndrelUI/recorder/AudioRecorder.h"
 #include "OndrelUI/screens/WindowGeometry.h"
@@ -37,21 +40,38 @@ void raise(const QQmlApplicationEngine& engine) {
         }
 }
 
+// A link goes to the sign-in; an action to the root screen, which performs it when it is up.
+void perform(const LaunchArguments& launch, AppGate& gate, CaptureRequests& capture) {
+    switch (launch.action) {
+    case LaunchArguments::Action::record:
+        capture.record();
+        break;
+    case LaunchArguments::Action::write:
+        capture.write();
+        break;
+    case LaunchArguments::Action::none:
+        if (!launch.url.isEmpty())
+            gate.acceptCallback(launch.url);
+        break;
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QGuiApplication app(argc, argv);
+    ProcessArguments arguments(argc, argv); // before anything else sees a link's tokens
+    QGuiApplication app(arguments.argc(), arguments.argv());
     QGuiApplication::setOrganizationName(QStringLiteral("Ondrel"));
     QGuiApplication::setApplicationName(QStringLiteral("Ondrel"));
     QGuiApplication::setApplicationVersion(QStringLiteral(ONDREL_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral("ondrel"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.ondrel.Ondrel"));
 
     LaunchArguments launch;
     std::optional<SingleInstance> instance;
     try {
         launch = LaunchArguments::parse(QGuiApplication::arguments());
         instance.emplace(SingleInstance::defaultServerName());
-        if (instance->start(launch.url) == SingleInstance::Role::handedOver)
+        if (instance->start(launch.message()) == SingleInstance::Role::handedOver)
             return 0;
     } catch (const std::exception& error) {
         return refuse(QString::fromUtf8(error.what()));
@@ -61,10 +81,9 @@ int main(int argc, char* argv[]) {
         return refuse(service.error);
 
     AppGate gate(*service.url);
-    // Nothing can be pending this early, so a URL this process was started with is dropped,
-    // like any callback that arrives with no sign-in waiting for it.
-    if (!launch.url.isEmpty())
-        gate.acceptCallback(launch.url);
+    CaptureRequests capture;
+    ApplicationService bus;
+    bus.registerOn(QDBusConnection::sessionBus());
 
     UpdateState updateState;
     UpdaterSettings updates;
@@ -81,13 +100,20 @@ int main(int argc, char* argv[]) {
     engine.setInitialProperties({{QStringLiteral("gate"), QVariant::fromValue(&gate)},
                                  {QStringLiteral("recorder"), QVariant::fromValue(&recorder)},
                                  {QStringLiteral("updateState"), QVariant::fromValue(&updateState)},
-                                 {QStringLiteral("updater"), QVariant::fromValue(&updater)}});
-    QObject::connect(&*instance, &SingleInstance::messageReceived, &gate,
-                     [&](const QString& message) {
-                         if (!message.isEmpty())
-                             gate.acceptCallback(message);
-                         raise(engine);
-                     });
+                                 {QStringLiteral("updater"), QVariant::fromValue(&updater)},
+                                 {QStringLiteral("capture"), QVariant::fromValue(&capture)}});
+    // Every request brings the window up, a capture request before the root screen acts on it
+    // (whoever sent it: a later process, the bus, the tray).
+    const auto handOver = [&](const QString& message) {
+        const LaunchArguments launch = LaunchArguments::fromMessage(message);
+        if (launch.action == LaunchArguments::Action::none)
+            raise(engine);
+        perform(launch, gate, capture);
+    };
+    QObject::connect(&capture, &CaptureRequests::recordRequested, &app, [&] { raise(engine); });
+    QObject::connect(&capture, &CaptureRequests::writeRequested, &app, [&] { raise(engine); });
+    QObject::connect(&*instance, &SingleInstance::messageReceived, &gate, handOver);
+    QObject::connect(&bus, &ApplicationService::messageReceived, &gate, handOver);
     QObject::connect(
         &engine, &QQmlApplicationEngine::objectCreationFailed, &app,
         [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
@@ -99,6 +125,10 @@ int main(int argc, char* argv[]) {
         return 1;
     QSettings settings;
     WindowGeometry::restoreAndShow(*window, settings);
+    // Nothing can be pending this early, so a URL this process was started with is dropped,
+    // like any callback that arrives with no sign-in waiting for it. An action runs on the
+    // root screen now up, or, signed out, leaves just the window.
+    perform(launch, gate, capture);
     QObject::connect(&app, &QGuiApplication::aboutToQuit, window,
                      [&] { WindowGeometry::save(*window, settings); });
     return app.exec();

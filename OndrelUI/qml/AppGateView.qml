@@ -14,6 +14,8 @@ Item {
     // Checks for an update or installs the one found; null hides the root screen's update
     // buttons.
     property AppUpdater updater: null
+    // Requests from outside the window for the root screen; null when nothing sends them.
+    property CaptureRequests capture: null
     // The root screen while signed in, whose actions the window's menu offers; null otherwise.
     readonly property RootView rootView: rootScreen.item as RootView
 
@@ -34,6 +36,7 @@ Item {
             recorder: gateView.recorder
             updateState: gateView.updateState
             updater: gateView.updater
+            capture: gateView.capture
         }
     }
 

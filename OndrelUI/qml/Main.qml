@@ -13,6 +13,8 @@ ApplicationWindow {
     required property AudioRecorder recorder
     required property UpdateState updateState
     required property AppUpdater updater
+    // Record and write requests from outside the window, which the root screen performs.
+    required property CaptureRequests capture
     readonly property RootView rootView: gateView.rootView
 
     visible: false
@@ -113,6 +115,7 @@ ApplicationWindow {
         recorder: window.recorder
         updateState: window.updateState
         updater: window.updater
+        capture: window.capture
     }
 
     UpdateDialog {

@@ -16,6 +16,8 @@ Rectangle {
     required property UpdateState updateState
     // Checks for an update or installs the one found; null hides both update buttons.
     property AppUpdater updater: null
+    // Record and write requests from outside the window, performed as the menu's actions.
+    property CaptureRequests capture: null
 
     readonly property Action nextFolderAction: Action {
         text: "Следующая папка"
@@ -86,6 +88,16 @@ Rectangle {
                 keyboardReturn.restart()
         }
     }
+    Connections {
+        target: root.capture
+        function onRecordRequested() {
+            root.recordAction.trigger()
+        }
+        function onWriteRequested() {
+            root.writeAction.trigger()
+        }
+    }
+
     // Once the closing popup is done with the focus.
     Timer {
         id: keyboardReturn

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OndrelUI/capture/CaptureRequests.h"
 #include "OndrelUI/recorder/AudioRecorder.h"
 #include "OndrelUI/session/AppGate.h"
 #include "OndrelUI/session/AuthSession.h"
@@ -17,8 +18,9 @@
 // The window's content as the application builds it, for the screens' tests and screenshots:
 // the gate over a transport that `answers`, with its settings in a temporary folder (holding a
 // token pair when `signedIn`), a recorder fed by a tone, the update state and an updater that
-// checks only when asked, shown by a ScreenHarness from `file` (Main.qml or AppGateView.qml).
-// The browser opens and never calls back, so a sign-in stays pending until it is cancelled.
+// checks only when asked, the capture requests, shown by a ScreenHarness from `file` (Main.qml or
+// AppGateView.qml). The browser opens and never calls back, so a sign-in stays pending until it is
+// cancelled.
 class GateScene {
 public:
     GateScene(bool signedIn, FakeTransport::Handler answers,
@@ -38,7 +40,8 @@ public:
             QVariantMap{{"gate", QVariant::fromValue(m_gate.get())},
                         {"recorder", QVariant::fromValue(&m_recorder)},
                         {"updateState", QVariant::fromValue(&m_updateState)},
-                        {"updater", QVariant::fromValue(&m_updater)}},
+                        {"updater", QVariant::fromValue(&m_updater)},
+                        {"capture", QVariant::fromValue(&m_capture)}},
             size);
     }
 
@@ -54,6 +57,7 @@ public:
         return QSettings(settingsFile(), QSettings::IniFormat)
             .value(QString::fromLatin1(AuthSession::storeKey));
     }
+    CaptureRequests& capture() { return m_capture; }
 
 private:
     QString settingsFile() const { return m_directory.filePath(QStringLiteral("ondrel.ini")); }
@@ -69,6 +73,7 @@ private:
         SyntheticPcmSource::Tone{220, SyntheticPcmSource::sineAmplitudeForRms(-12)})};
     UpdateState m_updateState;
     AppUpdater m_updater{&m_updateState, checkOnlyWhenAsked()};
+    CaptureRequests m_capture;
     std::unique_ptr<AppGate> m_gate;
     std::unique_ptr<ScreenHarness> m_screen;
 };

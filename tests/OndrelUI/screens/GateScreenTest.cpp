@@ -114,4 +114,18 @@ TEST_F(SignedInGateScreenTest, The_root_screen_shows_with_its_tasks_menu_and_upd
     EXPECT_NE(scene.updater().state(), AppUpdater::State::Idle);
 }
 
+// Requests from outside the window, such as `ondrel --write`, reach the root screen: writing
+// focuses the input line; recording starts, then stops.
+TEST_F(SignedInGateScreenTest, Capture_requests_focus_the_input_and_toggle_the_recording) {
+    ASSERT_TRUE(waitUntil([&] { return scene.transport().requests().size() == 2; }));
+    screen.settle();
+    ASSERT_NE(screen.window().activeFocusItem(), screen.item("inputField"));
+    scene.capture().write();
+    EXPECT_EQ(screen.window().activeFocusItem(), screen.item("inputField"));
+    scene.capture().record();
+    EXPECT_TRUE(scene.recorder().isRecording());
+    scene.capture().record();
+    EXPECT_FALSE(scene.recorder().isRecording());
+}
+
 } // namespace
