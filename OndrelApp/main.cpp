@@ -127,8 +127,14 @@ int main(int argc, char* argv[]) {
     WindowGeometry::restoreAndShow(*window, settings);
     // Nothing can be pending this early, so a URL this process was started with is dropped,
     // like any callback that arrives with no sign-in waiting for it. An action runs on the
-    // root screen now up, or, signed out, leaves just the window.
-    perform(launch, gate, capture);
+    // root screen once the stored sign-in has been read (the keyring answers asynchronously),
+    // or, signed out, leaves just the window.
+    if (gate.ready())
+        perform(launch, gate, capture);
+    else
+        QObject::connect(
+            &gate, &AppGate::readyChanged, &app, [&] { perform(launch, gate, capture); },
+            Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
     QObject::connect(&app, &QGuiApplication::aboutToQuit, window,
                      [&] { WindowGeometry::save(*window, settings); });
     return app.exec();
