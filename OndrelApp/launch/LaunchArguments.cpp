@@ -12,6 +12,9 @@ LaunchArguments LaunchArguments::parse(const QStringList& arguments) {
                        "the window already open."));
     parser.addHelpOption();
     parser.addVersionOption();
+    const QCommandLineOption hidden(QStringLiteral("hidden"),
+                                    QStringLiteral("Start in the tray, without the window."));
+    parser.addOption(hidden);
     parser.addPositionalArgument(QStringLiteral("url"),
                                  QStringLiteral("An ondrel: link to open, such as the sign-in "
                                                 "callback."),
@@ -23,6 +26,7 @@ LaunchArguments LaunchArguments::parse(const QStringList& arguments) {
         throw std::invalid_argument("expected at most one URL, got " +
                                     std::to_string(positional.size()) + " arguments");
     LaunchArguments launch;
+    launch.hidden = parser.isSet(hidden);
     if (positional.isEmpty())
         return launch;
     const QUrl url(positional.first());

@@ -13,6 +13,10 @@ ApplicationWindow {
     required property AudioRecorder recorder
     required property UpdateState updateState
     required property AppUpdater updater
+    // The tray's and the global shortcuts' requests, and the start-at-login entry; null where
+    // the window is shown without them.
+    property CaptureRequests captureRequests: null
+    property LoginAutostart autostart: null
     readonly property RootView rootView: gateView.rootView
 
     visible: false
@@ -67,6 +71,28 @@ ApplicationWindow {
                 text: "Проверить обновления…"
                 onTriggered: window.updater.checkForUpdates()
             }
+            SymbolMenuItem {
+                objectName: "autostartItem"
+                text: "Запускать при входе в систему"
+                enabled: window.autostart !== null
+                symbol: window.autostart?.enabled ? "checkmark" : ""
+                checkable: true
+                checked: window.autostart?.enabled ?? false
+                indicator: null
+                onTriggered: {
+                    window.autostart.enabled = !window.autostart.enabled
+                    checked = Qt.binding(() => window.autostart?.enabled ?? false)
+                }
+            }
+            MenuSeparator {}
+            SymbolMenuItem {
+                action: Action {
+                    text: "Выйти"
+                    shortcut: StandardKey.Quit
+                    onTriggered: Qt.quit()
+                }
+                keys: "Ctrl+Q"
+            }
         }
 
         ContextMenu {
@@ -96,6 +122,17 @@ ApplicationWindow {
             SymbolMenuItem {
                 action: window.rootView?.historyAction ?? null
             }
+        }
+    }
+
+    // Requests from outside the window; the executable has already brought the window up.
+    Connections {
+        target: window.captureRequests
+        function onWriteRequested() {
+            window.rootView?.writeAction.trigger()
+        }
+        function onRecordRequested() {
+            window.rootView?.recordAction.trigger()
         }
     }
 
