@@ -4,6 +4,7 @@
 #include "PrivateBus.h"
 
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QSignalSpy>
 

@@ -30,7 +30,7 @@ public:
 
     // Clicks `action` on the latest notification with that title.
     void invoke(const QString& title, const QString& action) {
-        emitSignal(QStringLiteral("ActionInvoked"), {m_ids.lastIndexOf(title) + 1u, action});
+        emitSignal(QStringLiteral("ActionInvoked"), {uint(m_ids.lastIndexOf(title) + 1), action});
     }
 
 public Q_SLOTS:
