@@ -28,7 +28,8 @@ TEST_F(ReminderActionsTest, CompleteGoesThroughTheViewModelLikeTheCard) {
 
     click(QStringLiteral("complete"));
     ASSERT_TRUE(waitUntil([&] { return viewModel.tasks().value(0).status == TaskStatus::done; }));
-    EXPECT_EQ(newRequests().value(0), QStringLiteral("POST /tasks/a/complete"));
+    // The planner's own readings of the list may come in between.
+    EXPECT_TRUE(newRequests().contains(QStringLiteral("POST /tasks/a/complete")));
     EXPECT_EQ(server->log.value(1), QStringLiteral("close Хлеб"));
     advanceTo(24 * 60);
     EXPECT_EQ(server->log.size(), 2);
