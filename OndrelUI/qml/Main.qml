@@ -62,6 +62,7 @@ ApplicationWindow {
 
         ContextMenu {
             title: "Ondrel"
+            minimumWidth: 320
             SymbolMenuItem {
                 id: aboutItem
                 text: "О программе Ondrel"
