@@ -4,13 +4,21 @@
 #include "OndrelApp/launch/ProcessArguments.h"
 #include "OndrelUI/capture/CaptureRequests.h"
 #include "OndrelUI/config/AppConfig.h"
+#include "OndrelUI/desktop/GlobalShortcuts.h"
+#include "OndrelUI/desktop/LoginAutostart.h"
+#include "OndrelUI/desktop/TrayIcon.h"
 #include "OndrelUI/recorder/AudioRecorder.h"
-#include "OndrelUI/screens/WindowGeometry.h"
+#include "OndrelUI/reminders/DesktopCalendarService.h"
+#include "OndrelUI/reminders/DesktopNotifications.h"
+#include "OndrelUI/reminders/ReminderClock.h"
+#include "OndrelUI/reminders/ReminderPlanner.h"
+#include "OndrelUI/screens/WindowRaiser.h"
 #include "OndrelUI/session/AppGate.h"
 #include "OndrelUI/update/AppUpdater.h"
 #include "OndrelUI/update/UpdateState.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QDBusConnection>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
 #include <QSettings>
@@ -29,15 +37,6 @@ namespace {
 int refuse(const QString& text) {
     std::fprintf(stderr, "ondrel: %s\n", qPrintable(text));
     return 1;
-}
-
-void raise(const QQmlApplicationEngine& engine) {
-    for (QObject* root : engine.rootObjects())
-        if (auto* window = qobject_cast<QWindow*>(root)) {
-            window->show();
-            window->raise();
-            window->requestActivate();
-        }
 }
 
 // A link goes to the sign-in; an action to the root screen, which performs it when it is up.
@@ -60,7 +59,8 @@ void perform(const LaunchArguments& launch, AppGate& gate, CaptureRequests& capt
 
 int main(int argc, char* argv[]) {
     ProcessArguments arguments(argc, argv); // before anything else sees a link's tokens
-    QGuiApplication app(arguments.argc(), arguments.argv());
+    // A QApplication for the tray icon's menu; the screens are Qt Quick.
+    QApplication app(arguments.argc(), arguments.argv());
     QGuiApplication::setOrganizationName(QStringLiteral("Ondrel"));
     QGuiApplication::setApplicationName(QStringLiteral("Ondrel"));
     QGuiApplication::setApplicationVersion(QStringLiteral(ONDREL_VERSION));
@@ -94,26 +94,29 @@ int main(int argc, char* argv[]) {
     // The root screen's microphone; it opens the input device only while recording.
     AudioRecorder recorder;
 
+    // Reminders for the signed-in account's deadlines, as desktop notifications.
+    QSettings settings;
+    SystemReminderClock clock;
+    DesktopNotifications notifications(QDBusConnection::sessionBus(),
+                                       QGuiApplication::desktopFileName());
+    DesktopCalendarService calendar(&notifications, &clock, &settings);
+    calendar.followSleep(QDBusConnection::systemBus());
+    std::unique_ptr<ReminderPlanner> planner;
+
+    LoginAutostart autostart(LoginAutostart::defaultConfigHome(),
+                             QGuiApplication::desktopFileName(),
+                             QCoreApplication::applicationFilePath());
+
     // The screens are drawn with the Basic style, customised by their theme, on every desktop.
     QQuickStyle::setStyle(QStringLiteral("Basic"));
     QQmlApplicationEngine engine;
-    engine.setInitialProperties({{QStringLiteral("gate"), QVariant::fromValue(&gate)},
-                                 {QStringLiteral("recorder"), QVariant::fromValue(&recorder)},
-                                 {QStringLiteral("updateState"), QVariant::fromValue(&updateState)},
-                                 {QStringLiteral("updater"), QVariant::fromValue(&updater)},
-                                 {QStringLiteral("capture"), QVariant::fromValue(&capture)}});
-    // Every request brings the window up, a capture request before the root screen acts on it
-    // (whoever sent it: a later process, the bus, the tray).
-    const auto handOver = [&](const QString& message) {
-        const LaunchArguments launch = LaunchArguments::fromMessage(message);
-        if (launch.action == LaunchArguments::Action::none)
-            raise(engine);
-        perform(launch, gate, capture);
-    };
-    QObject::connect(&capture, &CaptureRequests::recordRequested, &app, [&] { raise(engine); });
-    QObject::connect(&capture, &CaptureRequests::writeRequested, &app, [&] { raise(engine); });
-    QObject::connect(&*instance, &SingleInstance::messageReceived, &gate, handOver);
-    QObject::connect(&bus, &ApplicationService::messageReceived, &gate, handOver);
+    engine.setInitialProperties(
+        {{QStringLiteral("gate"), QVariant::fromValue(&gate)},
+         {QStringLiteral("recorder"), QVariant::fromValue(&recorder)},
+         {QStringLiteral("updateState"), QVariant::fromValue(&updateState)},
+         {QStringLiteral("updater"), QVariant::fromValue(&updater)},
+         {QStringLiteral("capture"), QVariant::fromValue(&capture)},
+         {QStringLiteral("autostart"), QVariant::fromValue(&autostart)}});
     QObject::connect(
         &engine, &QQmlApplicationEngine::objectCreationFailed, &app,
         [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
@@ -123,8 +126,44 @@ int main(int argc, char* argv[]) {
                        : qobject_cast<QWindow*>(engine.rootObjects().constFirst());
     if (!window)
         return 1;
-    QSettings settings;
-    WindowGeometry::restoreAndShow(*window, settings);
+    WindowRaiser raiser(*window, settings);
+    QObject::connect(&app, &QGuiApplication::aboutToQuit, window, [&] { raiser.save(); });
+    // Every request brings the window up, a capture request before the root screen acts on it
+    // (whoever sent it: a later process, the bus, the tray, a global shortcut).
+    const auto handOver = [&](const QString& message) {
+        const LaunchArguments request = LaunchArguments::fromMessage(message);
+        if (request.action == LaunchArguments::Action::none)
+            raiser.raise();
+        perform(request, gate, capture);
+    };
+    QObject::connect(&*instance, &SingleInstance::messageReceived, &gate, handOver);
+    QObject::connect(&bus, &ApplicationService::messageReceived, &gate, handOver);
+    QObject::connect(&capture, &CaptureRequests::writeRequested, window, [&] { raiser.raise(); });
+    QObject::connect(&capture, &CaptureRequests::recordRequested, window, [&] { raiser.raise(); });
+
+    const bool trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    TrayIcon tray(window, &capture, &notifications, &settings, trayAvailable);
+    QObject::connect(&tray, &TrayIcon::openRequested, window, [&] { raiser.raise(); });
+    // With a tray, a hidden window is no reason to quit; "Выйти" and Ctrl+Q are.
+    QGuiApplication::setQuitOnLastWindowClosed(!trayAvailable);
+
+    const auto followViewModel = [&] {
+        planner.reset();
+        if (AppViewModel* viewModel = gate.viewModel()) {
+            planner = std::make_unique<ReminderPlanner>(viewModel, &calendar);
+            QObject::connect(planner.get(), &ReminderPlanner::windowRequested, window,
+                             [&] { raiser.raise(); });
+        }
+    };
+    QObject::connect(&gate, &AppGate::viewModelChanged, window, followViewModel);
+    followViewModel();
+
+    GlobalShortcuts shortcuts(QDBusConnection::sessionBus(), &capture);
+    shortcuts.start();
+
+    // Started at login: the tray holds Ondrel until it is asked for.
+    if (!launch.hidden || !trayAvailable)
+        raiser.raise();
     // Nothing can be pending this early, so a URL this process was started with is dropped,
     // like any callback that arrives with no sign-in waiting for it. An action runs on the
     // root screen once the stored sign-in has been read (the keyring answers asynchronously),
@@ -135,7 +174,7 @@ int main(int argc, char* argv[]) {
         QObject::connect(
             &gate, &AppGate::readyChanged, &app, [&] { perform(launch, gate, capture); },
             Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
-    QObject::connect(&app, &QGuiApplication::aboutToQuit, window,
-                     [&] { WindowGeometry::save(*window, settings); });
-    return app.exec();
+    const int status = app.exec();
+    planner.reset();
+    return status;
 }

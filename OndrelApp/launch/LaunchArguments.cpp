@@ -27,7 +27,8 @@ LaunchArguments LaunchArguments::parse(const QStringList& arguments) {
         {{recordOption, QStringLiteral("Start or stop a voice recording, with the window up.")},
          {writeOption, QStringLiteral("Bring the window up with the input line focused.")},
          {QStringLiteral("dbus-activated"),
-          QStringLiteral("Started by the session bus; the request arrives as a bus call.")}});
+          QStringLiteral("Started by the session bus; the request arrives as a bus call.")},
+         {QStringLiteral("hidden"), QStringLiteral("Start in the tray, without the window.")}});
     parser.addPositionalArgument(QStringLiteral("url"),
                                  QStringLiteral("An ondrel: link to open, such as the sign-in "
                                                 "callback."),
@@ -48,6 +49,7 @@ LaunchArguments LaunchArguments::parse(const QStringList& arguments) {
     if (positional.size() + int(record) + int(write) > 1)
         throw std::invalid_argument("expected one URL, --record or --write, got more");
     launch.action = record ? Action::record : write ? Action::write : Action::none;
+    launch.hidden = parser.isSet(QStringLiteral("hidden"));
     if (positional.isEmpty())
         return launch;
     const QUrl url(positional.first());

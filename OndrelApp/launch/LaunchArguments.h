@@ -4,7 +4,8 @@
 #include <QStringList>
 
 // The command line of `ondrel`: at most one URL, the one the desktop opens with it, or one
-// capture action. The same request travels to the running instance as one line of text.
+// capture action; and `--hidden`. The same request travels to the running instance as one line
+// of text.
 struct LaunchArguments {
     enum class Action { none, record, write };
 
@@ -12,6 +13,7 @@ struct LaunchArguments {
     Action action = Action::none;
     // Started by the session bus, which delivers the request as a call once the name is taken.
     bool dbusActivated = false;
+    bool hidden = false; // start in the tray without showing the window (start at login)
 
     // Throws std::invalid_argument with a message for the user, which never repeats an
     // argument (it may be a link with tokens); `--help` and `--version` print and exit.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <QtQml/qqmlregistration.h>
 
 // Requests to capture a task that come from outside the window: `ondrel --record` and
@@ -15,6 +16,10 @@ class CaptureRequests : public QObject {
 
 public:
     using QObject::QObject;
+
+    // What the desktop shows for the two requests: the tray's entries, the shortcuts' names.
+    static QString writeText() { return QStringLiteral("Написать задачу"); }
+    static QString recordText() { return QStringLiteral("Записать голосом"); }
 
     Q_INVOKABLE void record();
     Q_INVOKABLE void write();

@@ -4,9 +4,10 @@ import QtQuick.Layouts
 import Ondrel.UI
 
 // The root screen's bottom panel, top to bottom: the assistant's answer, the progress of a
-// capture, the error line (with the offer to send a failed recording again) and the input row
-// with the text field, the microphone and the send button. While a capture runs the answer and
-// the error line give way to the progress row. Disabled controls are dimmed.
+// capture, a reminder the desktop could not show, the error line (with the offer to send a
+// failed recording again) and the input row with the text field, the microphone and the send
+// button. While a capture runs the answer and the error line give way to the progress row.
+// Disabled controls are dimmed.
 Rectangle {
     id: panel
 
@@ -64,6 +65,28 @@ Rectangle {
                 text: panel.viewModel.statusText || "Обрабатываю…"
                 font.pixelSize: Theme.callout
                 color: Theme.secondary
+            }
+        }
+
+        // A reminder the desktop had no way to show.
+        RowLayout {
+            x: 16
+            width: parts.width - 2 * 16
+            visible: panel.viewModel.reminderNotice !== ""
+            spacing: 6
+
+            Symbol {
+                symbol: "bell"
+                size: Theme.caption
+                color: Theme.accent
+            }
+            Text {
+                objectName: "reminderLine"
+                Layout.fillWidth: true
+                text: panel.viewModel.reminderNotice
+                elide: Text.ElideRight
+                font.pixelSize: Theme.caption
+                color: Theme.primary
             }
         }
 

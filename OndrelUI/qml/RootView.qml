@@ -105,6 +105,14 @@ Rectangle {
         onTriggered: root.returnKeyboard()
     }
 
+    // A reminder's notification was clicked: its task's edit sheet.
+    Connections {
+        target: root.viewModel
+        function onEditRequested(taskId) {
+            sheets.editTask(taskId)
+        }
+    }
+
     // Ctrl+1 … Ctrl+9: the folder at that place of the tabs.
     Repeater {
         model: 9

@@ -15,6 +15,10 @@ namespace {
 // Characters of an error body shown in the error line before it is cut.
 constexpr qsizetype errorBodyLimit = 140;
 
+QString statusLabel() {
+    return QStringLiteral("обновить статус");
+}
+
 } // namespace
 
 AppViewModel::AppViewModel(AuthSession* session, std::shared_ptr<SpeechTranscriber> transcriber,
@@ -239,11 +243,47 @@ QCoro::Task<void> AppViewModel::toggleDone(TaskItem task) {
         co_return;
     if (outcome.error) {
         replaceTaskWithId(task.id, task);
-        fail(outcome.error, QStringLiteral("обновить статус"));
+        fail(outcome.error, statusLabel());
         co_return;
     }
     const QString answeredId = outcome.value->id; // read before the task is moved from
     replaceTaskWithId(answeredId, std::move(*outcome.value));
+}
+
+QCoro::Task<void> AppViewModel::complete(TaskItem task) {
+    if (const qsizetype index = m_taskModel->indexOfTask(task.id); index >= 0) {
+        if (tasks()[index].status == TaskStatus::done)
+            co_return;
+        auto toggling = toggleDone(tasks()[index]);
+        co_await toggling;
+        co_return;
+    }
+    QPointer<AppViewModel> self(this);
+    auto calling =
+        attempt(m_session, [id = task.id](APIClient api) { return api.completeTask(id); });
+    auto outcome = co_await calling;
+    if (self && outcome.error)
+        fail(outcome.error, statusLabel());
+}
+
+QCoro::Task<void> AppViewModel::showTask(TaskItem task) {
+    QPointer<AppViewModel> self(this);
+    if (m_taskModel->indexOfTask(task.id) < 0 && task.folderId &&
+        task.folderId != m_selectedFolderId) {
+        auto selecting = select(*task.folderId);
+        co_await selecting;
+        if (!self)
+            co_return;
+    }
+    if (m_taskModel->indexOfTask(task.id) >= 0)
+        Q_EMIT editRequested(task.id);
+}
+
+void AppViewModel::setReminderNotice(const QString& line) {
+    if (line == m_reminderNotice)
+        return;
+    m_reminderNotice = line;
+    Q_EMIT reminderNoticeChanged();
 }
 
 QCoro::Task<void> AppViewModel::deleteTask(TaskItem task) {

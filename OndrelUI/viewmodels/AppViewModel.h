@@ -48,6 +48,8 @@ class AppViewModel : public QObject {
     // The error line shows the failure of the last voice capture, whose recording can be sent
     // again.
     Q_PROPERTY(bool canRetryCapture READ canRetryCapture NOTIFY canRetryCaptureChanged)
+    // A reminder the desktop could not show; empty: none.
+    Q_PROPERTY(QString reminderNotice READ reminderNotice NOTIFY reminderNoticeChanged)
     Q_PROPERTY(FolderListModel* folderModel READ folderModel CONSTANT)
     Q_PROPERTY(TaskListModel* taskRows READ taskRows CONSTANT)
 
@@ -70,6 +72,7 @@ public:
     bool isBusy() const { return m_isBusy; }
     const std::optional<QString>& statusText() const { return m_statusText; }
     bool canRetryCapture() const { return m_retryAudio.has_value(); }
+    QString reminderNotice() const { return m_reminderNotice; }
     AuthSession* session() const { return m_session; }
     const std::shared_ptr<SpeechTranscriber>& transcriber() const { return m_transcriber; }
 
@@ -96,6 +99,12 @@ public:
                                    bool deleteTasks);
     QCoro::Task<void> send(QString text);
     QCoro::Task<void> capture(QByteArray audioData);
+    // A reminder's actions, for a task of any folder: completes it (through toggleDone when it
+    // is listed), or lists its folder and asks for its edit sheet (editRequested).
+    QCoro::Task<void> complete(TaskItem task);
+    QCoro::Task<void> showTask(TaskItem task);
+    // Shown in the bottom panel until the next capture starts.
+    void setReminderNotice(const QString& line);
 
     // Entry points for QML, which passes ids and wire strings instead of records. Each starts
     // one action and returns a task QML may chain on with then(); an unknown id, status or
@@ -147,6 +156,8 @@ Q_SIGNALS:
     void isBusyChanged();
     void statusTextChanged();
     void canRetryCaptureChanged();
+    void reminderNoticeChanged();
+    void editRequested(const QString& taskId);
 
 private:
     QCoro::Task<void> loadAll();
@@ -185,6 +196,7 @@ private:
     std::optional<QString> m_statusText;
     // The recording of the voice capture whose failure the error line shows.
     std::optional<QByteArray> m_retryAudio;
+    QString m_reminderNotice;
     // Only the latest load of each list may write its outcome; see loadFolders and loadTasks.
     quint64 m_folderLoads = 0;
     quint64 m_taskLoads = 0;

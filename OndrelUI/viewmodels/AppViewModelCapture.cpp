@@ -24,6 +24,7 @@ void AppViewModel::beginCapture(const QString& status) {
     setAssistantAnswer(std::nullopt);
     setErrorText(std::nullopt);
     setRetryAudio(std::nullopt);
+    setReminderNotice(QString());
 }
 
 void AppViewModel::setRetryAudio(std::optional<QByteArray> audio) {

@@ -300,6 +300,13 @@ void historyAndDetail(Output& output) {
     scene.shot("task-detail");
 }
 
+// A reminder the desktop could not show, in the bottom panel.
+void reminderLine(Output& output) {
+    Scene scene(output, true);
+    scene.vm()->setReminderNotice(QStringLiteral("Купить хлеб — Сегодня в 18:00 · белый и чёрный"));
+    scene.shot("root-reminder-line");
+}
+
 // The whole window, its application menu open, then its tasks menu with the keys.
 void window(Output& output) {
     Scene scene(output, true, {}, QStringLiteral("Main.qml"));
@@ -321,7 +328,7 @@ int main(int argc, char** argv) {
     Output output{argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots")};
     QDir().mkpath(output.folder);
     for (const auto draw : {signIn, keyringRefused, lists, captures, recording, retry, editSheet,
-                            folderDeletion, historyAndDetail, window})
+                            folderDeletion, historyAndDetail, reminderLine, window})
         draw(output);
     return output.failed ? 1 : 0;
 }

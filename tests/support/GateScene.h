@@ -1,6 +1,7 @@
 #pragma once
 
 #include "OndrelUI/capture/CaptureRequests.h"
+#include "OndrelUI/desktop/LoginAutostart.h"
 #include "OndrelUI/recorder/AudioRecorder.h"
 #include "OndrelUI/session/AppGate.h"
 #include "OndrelUI/session/AuthSession.h"
@@ -18,9 +19,9 @@
 // The window's content as the application builds it, for the screens' tests and screenshots:
 // the gate over a transport that `answers`, with its settings in a temporary folder (holding a
 // token pair when `signedIn`), a recorder fed by a tone, the update state and an updater that
-// checks only when asked, the capture requests, shown by a ScreenHarness from `file` (Main.qml or
-// AppGateView.qml). The browser opens and never calls back, so a sign-in stays pending until it is
-// cancelled.
+// checks only when asked, the capture requests, the start-at-login entry in the same folder, shown
+// by a ScreenHarness from `file` (Main.qml or AppGateView.qml). The browser opens and never calls
+// back, so a sign-in stays pending until it is cancelled.
 class GateScene {
 public:
     GateScene(bool signedIn, FakeTransport::Handler answers,
@@ -35,14 +36,14 @@ public:
             QUrl(QStringLiteral("https://service.test")), m_transport,
             std::make_unique<QSettings>(settingsFile(), QSettings::IniFormat), storage,
             [](const QUrl&) { return true; });
-        m_screen = std::make_unique<ScreenHarness>(
-            file,
-            QVariantMap{{"gate", QVariant::fromValue(m_gate.get())},
-                        {"recorder", QVariant::fromValue(&m_recorder)},
-                        {"updateState", QVariant::fromValue(&m_updateState)},
-                        {"updater", QVariant::fromValue(&m_updater)},
-                        {"capture", QVariant::fromValue(&m_capture)}},
-            size);
+        QVariantMap properties{{"gate", QVariant::fromValue(m_gate.get())},
+                               {"recorder", QVariant::fromValue(&m_recorder)},
+                               {"updateState", QVariant::fromValue(&m_updateState)},
+                               {"updater", QVariant::fromValue(&m_updater)},
+                               {"capture", QVariant::fromValue(&m_capture)}};
+        if (file == QStringLiteral("Main.qml"))
+            properties.insert(QStringLiteral("autostart"), QVariant::fromValue(&m_autostart));
+        m_screen = std::make_unique<ScreenHarness>(file, properties, size);
     }
 
     AppGate& gate() { return *m_gate; }
@@ -74,6 +75,8 @@ private:
     UpdateState m_updateState;
     AppUpdater m_updater{&m_updateState, checkOnlyWhenAsked()};
     CaptureRequests m_capture;
+    LoginAutostart m_autostart{m_directory.path(), QStringLiteral("ondrel"),
+                               QStringLiteral("/usr/bin/ondrel")};
     std::unique_ptr<AppGate> m_gate;
     std::unique_ptr<ScreenHarness> m_screen;
 };
