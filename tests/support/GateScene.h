@@ -47,6 +47,7 @@ public:
     ScreenHarness& screen() { return *m_screen; }
     FakeTransport& transport() { return *m_transport; }
     AudioRecorder& recorder() { return m_recorder; }
+    SyntheticPcmSource& tone() { return *m_tone; }
     UpdateState& updateState() { return m_updateState; }
     AppUpdater& updater() { return m_updater; }
 
@@ -59,8 +60,10 @@ private:
 
     std::shared_ptr<FakeTransport> m_transport = std::make_shared<FakeTransport>();
     QTemporaryDir m_directory;
-    AudioRecorder m_recorder{std::make_unique<SyntheticPcmSource>(
-        SyntheticPcmSource::Tone{220, SyntheticPcmSource::sineAmplitudeForRms(-12)})};
+    std::unique_ptr<SyntheticPcmSource> m_ownTone = std::make_unique<SyntheticPcmSource>(
+        SyntheticPcmSource::Tone{220, SyntheticPcmSource::sineAmplitudeForRms(-12)});
+    SyntheticPcmSource* m_tone = m_ownTone.get(); // the recorder's
+    AudioRecorder m_recorder{std::move(m_ownTone)};
     UpdateState m_updateState;
     AppUpdater m_updater{&m_updateState, checkOnlyWhenAsked()};
     std::unique_ptr<AppGate> m_gate;
