@@ -146,7 +146,8 @@ TEST_F(RootScreenTest, Recording_holds_the_text_input_and_a_failed_one_is_offere
     EXPECT_EQ(text("errorLine"), QStringLiteral("Запись прервалась: микрофон отключён"));
     answer(CaptureProcessResponse{}, threeFolders, QList<TaskItem>{});
     screen->click(item("retryButton"));
-    EXPECT_EQ(sent(1), QStringList{"POST /captures"}); // the click's, none before it
+    EXPECT_EQ(sent(3), (QStringList{"POST /captures", "GET /folders", // the click's, none before
+                                    "GET /tasks?folderId=f1"}));
 }
 
 TEST_F(RootScreenTest, Update_buttons_need_an_updater_and_the_sort_menu_reloads) {
