@@ -142,7 +142,7 @@ TEST_F(RootScreenTest, Recording_holds_the_text_input_and_a_failed_one_is_offere
     ASSERT_TRUE(waitUntil([&] { return recorder.level() > 0.1; }));
     tone->loseDevice(QStringLiteral("unplugged"));
     screen->settle();
-    ASSERT_TRUE(waitUntil([&] { return item("errorRow")->opacity() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return shown("errorRow") && item("errorRow")->opacity() == 1; }));
     EXPECT_EQ(text("errorLine"), QStringLiteral("Запись прервалась: микрофон отключён"));
     answer(CaptureProcessResponse{}, threeFolders, QList<TaskItem>{});
     screen->click(item("retryButton"));
