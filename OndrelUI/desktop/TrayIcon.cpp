@@ -26,7 +26,8 @@ QIcon trayIcon() {
     painter.setBrush(QGuiApplication::palette().color(QPalette::Highlight));
     painter.drawEllipse(disc.rect().adjusted(4, 4, -4, -4));
     painter.end();
-    return QIcon::fromTheme(QGuiApplication::desktopFileName(), QIcon(disc));
+    // The icon the desktop entry names (installed as hicolor "ondrel").
+    return QIcon::fromTheme(QStringLiteral("ondrel"), QIcon(disc));
 }
 
 } // namespace

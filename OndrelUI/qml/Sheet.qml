@@ -73,6 +73,7 @@ Popup {
                 }
             }
             Text {
+                objectName: "sheetTitle"
                 Layout.fillWidth: true
                 text: sheet.title
                 elide: Text.ElideRight

@@ -180,7 +180,7 @@ Rectangle {
             SymbolMenuItem {
                 text: card.task.isDone ? "Вернуть в работу" : "Выполнить"
                 symbol: card.task.isDone ? "arrow.uturn.backward" : "checkmark"
-                keys: "Space"
+                keys: "Пробел"
                 onTriggered: card.toggle()
             }
             SymbolMenuItem {

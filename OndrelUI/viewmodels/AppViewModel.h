@@ -19,6 +19,7 @@
 #include <QCoroQmlTask>
 #include <QCoroTask>
 #include <QObject>
+#include <QPointer>
 #include <QtQml/qqmlregistration.h>
 
 #include <exception>
@@ -124,13 +125,14 @@ public:
     Q_INVOKABLE QCoro::QmlTask retryCapture();
     // The sort menu: the new order, then the list reloaded in it.
     Q_INVOKABLE QCoro::QmlTask changeSort(bool byDeadline);
-    // Return in the input field or the send button: an input of only spaces and tabs is not
-    // sent and stays in the field; otherwise it is sent as typed and the field is to be
+    // Return in the input field or the send button: an input of only spaces (of any kind) and tabs
+    // is not sent and stays in the field; otherwise it is sent as typed and the field is to be
     // cleared (returns true).
     Q_INVOKABLE bool submitInput(const QString& input);
     // The microphone button: starts a recording unless a capture is busy, or stops the running
     // one and sends what it captured. A recorder that cannot start, or a recording without
-    // audio, changes nothing.
+    // audio, changes nothing. A recording cut short is not sent: the error line says what cut
+    // it and offers what it holds (see canRetryCapture), also when it ends by itself.
     Q_INVOKABLE void toggleRecording(AudioRecorder* recorder);
 
     // What the sheets and the detail screens open with; null for an id no longer listed. The
@@ -180,6 +182,8 @@ private:
     void beginCapture(const QString& status);
     void endCapture();
     void fail(std::exception_ptr error, const QString& label);
+    void watch(AudioRecorder* recorder);
+    void offerInterruptedRecording(AudioRecorder::Interruption cause);
 
     AuthSession* m_session;
     std::shared_ptr<SpeechTranscriber> m_transcriber;
@@ -197,6 +201,8 @@ private:
     // The recording of the voice capture whose failure the error line shows.
     std::optional<QByteArray> m_retryAudio;
     QString m_reminderNotice;
+    // The recorder the microphone button last started; its interruptions reach the error line.
+    QPointer<AudioRecorder> m_recorder;
     // Only the latest load of each list may write its outcome; see loadFolders and loadTasks.
     quint64 m_folderLoads = 0;
     quint64 m_taskLoads = 0;

@@ -16,6 +16,17 @@ QString captureLabel() {
     return QStringLiteral("обработать запрос");
 }
 
+QString interruptionText(AudioRecorder::Interruption cause) {
+    const QString stopped = QStringLiteral("Запись прервалась: ");
+    switch (cause) {
+    case AudioRecorder::Interruption::deviceLost:
+        return stopped + QStringLiteral("микрофон отключён");
+    case AudioRecorder::Interruption::encoderFailed:
+        break;
+    }
+    return stopped + QStringLiteral("не удалось сохранить звук");
+}
+
 } // namespace
 
 void AppViewModel::beginCapture(const QString& status) {
@@ -32,6 +43,21 @@ void AppViewModel::setRetryAudio(std::optional<QByteArray> audio) {
     m_retryAudio = std::move(audio);
     if (had != m_retryAudio.has_value())
         Q_EMIT canRetryCaptureChanged();
+}
+
+void AppViewModel::watch(AudioRecorder* recorder) {
+    if (recorder == m_recorder)
+        return;
+    if (m_recorder)
+        disconnect(m_recorder, nullptr, this, nullptr);
+    m_recorder = recorder;
+    connect(recorder, &AudioRecorder::interrupted, this, &AppViewModel::offerInterruptedRecording);
+}
+
+// Whatever the recording holds is offered, never sent unasked: it may end mid-word.
+void AppViewModel::offerInterruptedRecording(AudioRecorder::Interruption cause) {
+    setErrorText(interruptionText(cause));
+    setRetryAudio(m_recorder ? m_recorder->stop() : std::nullopt);
 }
 
 void AppViewModel::endCapture() {

@@ -252,6 +252,15 @@ void retry(Output& output) {
     scene.shot("root-retry");
 }
 
+// A recording whose microphone went away: the error line says so and offers what it holds.
+void interruption(Output& output) {
+    Scene scene(output, true);
+    scene.screen().click(scene.screen().item("micButton"));
+    waitUntil([&] { return scene.recorder().level() > 0.3; });
+    scene.tone().loseDevice(QStringLiteral("unplugged"));
+    scene.shot("root-recording-interrupted");
+}
+
 // The edit sheet for an inbox task (it opens as "Открыта") and for one with a deadline, the
 // deadline's calendar, and the question before a deletion.
 void editSheet(Output& output) {
@@ -327,8 +336,8 @@ int main(int argc, char** argv) {
     QQuickStyle::setStyle(QStringLiteral("Basic"));
     Output output{argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots")};
     QDir().mkpath(output.folder);
-    for (const auto draw : {signIn, keyringRefused, lists, captures, recording, retry, editSheet,
-                            folderDeletion, historyAndDetail, reminderLine, window})
+    for (const auto draw : {signIn, keyringRefused, lists, captures, recording, retry, interruption,
+                            editSheet, folderDeletion, historyAndDetail, reminderLine, window})
         draw(output);
     return output.failed ? 1 : 0;
 }

@@ -51,6 +51,7 @@ public:
     ScreenHarness& screen() { return *m_screen; }
     FakeTransport& transport() { return *m_transport; }
     AudioRecorder& recorder() { return m_recorder; }
+    SyntheticPcmSource& tone() { return *m_tone; }
     UpdateState& updateState() { return m_updateState; }
     AppUpdater& updater() { return m_updater; }
     // The token record as stored now; invalid when there is none.
@@ -70,8 +71,10 @@ private:
 
     std::shared_ptr<FakeTransport> m_transport = std::make_shared<FakeTransport>();
     QTemporaryDir m_directory;
-    AudioRecorder m_recorder{std::make_unique<SyntheticPcmSource>(
-        SyntheticPcmSource::Tone{220, SyntheticPcmSource::sineAmplitudeForRms(-12)})};
+    std::unique_ptr<SyntheticPcmSource> m_ownTone = std::make_unique<SyntheticPcmSource>(
+        SyntheticPcmSource::Tone{220, SyntheticPcmSource::sineAmplitudeForRms(-12)});
+    SyntheticPcmSource* m_tone = m_ownTone.get(); // the recorder's
+    AudioRecorder m_recorder{std::move(m_ownTone)};
     UpdateState m_updateState;
     AppUpdater m_updater{&m_updateState, checkOnlyWhenAsked()};
     CaptureRequests m_capture;

@@ -268,6 +268,7 @@ TEST_F(AppViewModelTest, Entry_points_ignore_what_names_nothing) {
     vm.selectFolderAt(3);
     vm.retryCapture();
     EXPECT_FALSE(vm.submitInput(" \t "));
+    EXPECT_FALSE(vm.submitInput(QStringLiteral("\u00a0\u2007")));
     EXPECT_TRUE(vm.submitInput("\n"));
     answer(QList<TaskItem>{makeTask("a")});
     wait(vm.loadTasks());
