@@ -17,12 +17,15 @@
 // The window's content as the application builds it, for the screens' tests and screenshots:
 // the gate over a transport that `answers`, with its settings in a temporary folder (holding a
 // token pair when `signedIn`), a recorder fed by a tone, the update state and an updater that
-// checks only when asked, shown by a ScreenHarness from `file` (Main.qml or AppGateView.qml).
+// checks `updateFeed` only when asked, shown by a ScreenHarness from `file` (Main.qml or
+// AppGateView.qml).
 // The browser opens and never calls back, so a sign-in stays pending until it is cancelled.
 class GateScene {
 public:
     GateScene(bool signedIn, FakeTransport::Handler answers,
-              const QString& file = QStringLiteral("Main.qml"), QSize size = {640, 760}) {
+              const QString& file = QStringLiteral("Main.qml"), QSize size = {640, 760},
+              const QUrl& updateFeed = {})
+        : m_updater(&m_updateState, checkOnlyWhenAsked(updateFeed)) {
         m_transport->setHandler(std::move(answers));
         const QString settingsFile = m_directory.filePath(QStringLiteral("ondrel.ini"));
         if (signedIn)
@@ -51,8 +54,9 @@ public:
     AppUpdater& updater() { return m_updater; }
 
 private:
-    static UpdaterSettings checkOnlyWhenAsked() {
+    static UpdaterSettings checkOnlyWhenAsked(const QUrl& feed) {
         UpdaterSettings settings;
+        settings.feedUrl = feed;
         settings.firstCheckDelay = std::nullopt;
         return settings;
     }
@@ -62,7 +66,7 @@ private:
     AudioRecorder m_recorder{std::make_unique<SyntheticPcmSource>(
         SyntheticPcmSource::Tone{220, SyntheticPcmSource::sineAmplitudeForRms(-12)})};
     UpdateState m_updateState;
-    AppUpdater m_updater{&m_updateState, checkOnlyWhenAsked()};
+    AppUpdater m_updater;
     std::unique_ptr<AppGate> m_gate;
     std::unique_ptr<ScreenHarness> m_screen;
 };

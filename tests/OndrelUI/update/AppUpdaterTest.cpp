@@ -1,4 +1,5 @@
 #include "OndrelUI/update/AppUpdater.h"
+#include "OndrelCore/client/TransportError.h"
 #include "OndrelUI/update/UpdateState.h"
 
 #include "Appcast.h"
@@ -9,10 +10,13 @@
 #include <QFile>
 #include <QHttpServer>
 #include <QHttpServerResponse>
+#include <QMetaEnum>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickView>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtQml/QQmlExtensionPlugin>
@@ -162,13 +166,16 @@ protected:
         ASSERT_NE(dialog, nullptr);
     }
 
+    // The header's buttons take the name of what they do at the moment.
+    QQuickItem* find(const char* name) {
+        return dialog->findChild<QQuickItem*>(QString::fromLatin1(name));
+    }
     QQuickItem* control(const char* name) {
-        auto* item = dialog->findChild<QQuickItem*>(QString::fromLatin1(name));
-        EXPECT_NE(item, nullptr) << name;
-        return item;
+        EXPECT_NE(find(name), nullptr) << name;
+        return find(name);
     }
     QString text(const char* name) { return control(name)->property("text").toString(); }
-    bool shows(const char* name) { return control(name)->isVisible(); }
+    bool shows(const char* name) { return find(name) && find(name)->isVisible(); }
     bool open() { return dialog->property("visible").toBool(); }
     bool closes() {
         return waitUntil([&] { return !open(); });
@@ -311,6 +318,25 @@ TEST_F(AppUpdaterTest, APackageThatFailsVerificationIsDeletedAndNeverOpened) {
         EXPECT_EQ(downloadedFiles(), QStringList()) << c.reason;
     }
     EXPECT_TRUE(opened.isEmpty());
+}
+
+// The dialog's lines about the network are the transport's Russian, never Qt's English.
+TEST_F(AppUpdaterTest, NetworkFailuresAreToldInRussian) {
+    const QMetaEnum kinds = QMetaEnum::fromType<QNetworkReply::NetworkError>();
+    static const QRegularExpression latin(QStringLiteral("[A-Za-z]"));
+    for (int i = 0; i < kinds.keyCount(); ++i)
+        EXPECT_FALSE(
+            TransportError::describe(QNetworkReply::NetworkError(kinds.value(i))).contains(latin))
+            << kinds.key(i);
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+    UpdaterSettings refused = settings();
+    refused.feedUrl.setPort(closed.serverPort());
+    closed.close();
+    makeUpdater(refused).checkForUpdates();
+    ASSERT_TRUE(reaches(State::Failed));
+    EXPECT_EQ(updater->errorText(),
+              QStringLiteral("Нет связи с сервером обновлений: нет соединения с сервисом"));
 }
 
 } // namespace
