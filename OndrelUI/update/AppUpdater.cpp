@@ -13,7 +13,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QtConcurrent/QtConcurrentRun>
+
+#include <openssl/crypto.h>
 
 namespace {
 
@@ -45,8 +48,11 @@ QString candidateName(const QString& folder, const QString& name, int attempt) {
                                  name.mid(stem));
 }
 
+// Runs on a pool thread that outlives the job, possibly past the end of main(): OpenSSL's
+// per-thread state is freed here rather than left for a thread exit that may never come.
 std::optional<QString> verifyPackage(const QString& path, qint64 length,
                                      const QByteArray& signature, const QByteArray& publicKey) {
+    const auto releaseThreadState = qScopeGuard([] { OPENSSL_thread_stop(); });
     try {
         PackageVerifier::verify(path, length, signature, publicKey);
         return std::nullopt;
