@@ -15,11 +15,13 @@
 #include "OndrelUI/screens/WindowRaiser.h"
 #include "OndrelUI/session/AppGate.h"
 #include "OndrelUI/update/AppUpdater.h"
+#include "OndrelUI/update/UpdateFeedAddress.h"
 #include "OndrelUI/update/UpdateState.h"
 
 #include <QApplication>
 #include <QDBusConnection>
 #include <QQmlApplicationEngine>
+#include <QQmlError>
 #include <QQuickStyle>
 #include <QSettings>
 #include <QUrl>
@@ -55,6 +57,20 @@ void perform(const LaunchArguments& launch, AppGate& gate, CaptureRequests& capt
     }
 }
 
+// Loads the window and returns what the engine complained about on the way. A platform that
+// logs elsewhere than the terminal would hide why the window failed, so they are kept here.
+QStringList load(QQmlApplicationEngine& engine, const QUrl& url) {
+    QStringList errors;
+    const QMetaObject::Connection collecting = QObject::connect(
+        &engine, &QQmlEngine::warnings, [&errors](const QList<QQmlError>& warnings) {
+            for (const QQmlError& warning : warnings)
+                errors.append(warning.toString());
+        });
+    engine.load(url);
+    QObject::disconnect(collecting);
+    return errors;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -85,9 +101,14 @@ int main(int argc, char* argv[]) {
     ApplicationService bus;
     bus.registerOn(QDBusConnection::sessionBus());
 
+    const ServiceURLResult feed = UpdateFeedAddress::fromEnvironment(
+        *service.url, {AppConfig::builtInServiceURL(), QStringLiteral(ONDREL_UPDATE_FEED_URL)});
+    if (!feed.url)
+        return refuse(feed.error);
+
     UpdateState updateState;
     UpdaterSettings updates;
-    updates.feedUrl = QUrl(QStringLiteral(ONDREL_UPDATE_FEED_URL));
+    updates.feedUrl = *feed.url;
     updates.publicKey = ONDREL_UPDATE_PUBLIC_KEY;
     AppUpdater updater(&updateState, std::move(updates));
 
@@ -120,12 +141,14 @@ int main(int argc, char* argv[]) {
     QObject::connect(
         &engine, &QQmlApplicationEngine::objectCreationFailed, &app,
         [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
-    engine.load(QUrl(QStringLiteral("qrc:/Ondrel/UI/Main.qml")));
+    const QStringList loadErrors = load(engine, QUrl(QStringLiteral("qrc:/Ondrel/UI/Main.qml")));
     auto* window = engine.rootObjects().isEmpty()
                        ? nullptr
                        : qobject_cast<QWindow*>(engine.rootObjects().constFirst());
     if (!window)
-        return 1;
+        return refuse(QStringLiteral("окно не загрузилось: %1")
+                          .arg(loadErrors.isEmpty() ? QStringLiteral("причина неизвестна")
+                                                    : loadErrors.join(QStringLiteral("; "))));
     WindowRaiser raiser(*window, settings);
     QObject::connect(&app, &QGuiApplication::aboutToQuit, window, [&] { raiser.save(); });
     // Every request brings the window up, a capture request before the root screen acts on it

@@ -50,8 +50,9 @@ ServiceURLResult parseServiceURL(const QString& text, const QString& source) {
     if (text != text.trimmed())
         return refuse(QStringLiteral("по краям есть пробелы"));
     const QUrl url(text, QUrl::StrictMode);
+    // QUrl's own errorString() is English.
     if (!url.isValid())
-        return refuse(url.errorString());
+        return refuse(QStringLiteral("адрес записан с ошибкой"));
     const QString scheme = url.scheme();
     if (scheme != u"http" && scheme != u"https")
         return refuse(QStringLiteral("схема должна быть http или https"));

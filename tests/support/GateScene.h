@@ -19,14 +19,16 @@
 // The window's content as the application builds it, for the screens' tests and screenshots:
 // the gate over a transport that `answers`, with its settings in a temporary folder (holding a
 // token pair when `signedIn`), a recorder fed by a tone, the update state and an updater that
-// checks only when asked, the capture requests, the start-at-login entry in the same folder, shown
-// by a ScreenHarness from `file` (Main.qml or AppGateView.qml). The browser opens and never calls
-// back, so a sign-in stays pending until it is cancelled.
+// checks `updateFeed` only when asked, the capture requests, the start-at-login entry in the same
+// folder, shown by a ScreenHarness from `file` (Main.qml or AppGateView.qml). The browser opens and
+// never calls back, so a sign-in stays pending until it is cancelled.
 class GateScene {
 public:
     GateScene(bool signedIn, FakeTransport::Handler answers,
               const QString& file = QStringLiteral("Main.qml"), QSize size = {640, 760},
-              AppGate::Storage storage = AppGate::Storage::settingsFile) {
+              AppGate::Storage storage = AppGate::Storage::settingsFile,
+              const QUrl& updateFeed = {})
+        : m_updater(&m_updateState, checkOnlyWhenAsked(updateFeed)) {
         m_transport->setHandler(std::move(answers));
         if (signedIn)
             QSettings(settingsFile(), QSettings::IniFormat)
@@ -63,8 +65,9 @@ public:
 
 private:
     QString settingsFile() const { return m_directory.filePath(QStringLiteral("ondrel.ini")); }
-    static UpdaterSettings checkOnlyWhenAsked() {
+    static UpdaterSettings checkOnlyWhenAsked(const QUrl& feed) {
         UpdaterSettings settings;
+        settings.feedUrl = feed;
         settings.firstCheckDelay = std::nullopt;
         return settings;
     }
@@ -76,7 +79,7 @@ private:
     SyntheticPcmSource* m_tone = m_ownTone.get(); // the recorder's
     AudioRecorder m_recorder{std::move(m_ownTone)};
     UpdateState m_updateState;
-    AppUpdater m_updater{&m_updateState, checkOnlyWhenAsked()};
+    AppUpdater m_updater;
     CaptureRequests m_capture;
     LoginAutostart m_autostart{m_directory.path(), QStringLiteral("ondrel"),
                                QStringLiteral("/usr/bin/ondrel")};
