@@ -18,9 +18,13 @@ void run(QSqlQuery& query) {
         throw std::runtime_error("change queue: " + query.lastError().text().toStdString());
 }
 
-// An empty payload is stored as empty, never as NULL.
+// Empty values are stored as empty, never as NULL.
 QByteArray notNull(const QByteArray& bytes) {
     return bytes.isNull() ? QByteArray("") : bytes;
+}
+
+QString notNull(const QString& text) {
+    return text.isNull() ? QStringLiteral("") : text;
 }
 
 QString newKey() {
@@ -76,7 +80,7 @@ qint64 ChangeQueue::append(PendingChange change) {
         query.prepare(QStringLiteral(
             "INSERT INTO queue (kind, target, payload, file, key) VALUES (?, ?, ?, ?, ?)"));
         query.addBindValue(int(change.kind));
-        query.addBindValue(change.target);
+        query.addBindValue(notNull(change.target));
         query.addBindValue(notNull(change.payload));
         query.addBindValue(change.file ? QVariant(*change.file)
                                        : QVariant(QMetaType(QMetaType::QString)));
@@ -142,7 +146,7 @@ void ChangeQueue::acceptCreation(qint64 seq, const QString& localId, const QStri
         QSqlQuery query(m_file.database());
         query.prepare(QStringLiteral("UPDATE queue SET target = ?, payload = ? WHERE seq = ?"));
         for (const PendingChange& change : renamed) {
-            query.addBindValue(change.target);
+            query.addBindValue(notNull(change.target));
             query.addBindValue(notNull(change.payload));
             query.addBindValue(change.seq);
             run(query);

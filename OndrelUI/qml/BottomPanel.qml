@@ -13,6 +13,8 @@ Rectangle {
     required property AppViewModel viewModel
     required property AudioRecorder recorder
     property string micToolTip
+    // Shown as a button while it is enabled.
+    property Action undoAction: null
 
     readonly property bool busy: viewModel.isBusy
     readonly property bool recording: recorder.isRecording
@@ -101,6 +103,46 @@ Rectangle {
 
                 FocusRing {
                     visible: retryButton.visualFocus
+                    cornerRadius: 4
+                }
+            }
+        }
+
+        RowLayout {
+            objectName: "queueRow"
+            x: 16
+            width: parts.width - 2 * 16
+            visible: waiting.visible || undoButton.visible
+            spacing: 10
+
+            Text {
+                id: waiting
+                objectName: "waitingLine"
+                Layout.fillWidth: true
+                visible: panel.viewModel.offline.waitingCaptures > 0
+                text: "Ждут отправки: " + panel.viewModel.offline.waitingCaptures
+                font.pixelSize: Theme.caption
+                color: Theme.secondary
+            }
+            Item {
+                Layout.fillWidth: true
+                visible: !waiting.visible
+            }
+            AbstractButton {
+                id: undoButton
+                objectName: "undoButton"
+                visible: panel.undoAction !== null && panel.undoAction.enabled
+                action: panel.undoAction
+                contentItem: SymbolLabel {
+                    symbol: "arrow.uturn.backward"
+                    text: undoButton.text
+                    size: Theme.caption
+                    color: Theme.accent
+                    weight: Font.DemiBold
+                }
+
+                FocusRing {
+                    visible: undoButton.visualFocus
                     cornerRadius: 4
                 }
             }

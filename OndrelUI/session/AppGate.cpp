@@ -1,6 +1,7 @@
 #include "OndrelUI/session/AppGate.h"
 
 #include "OndrelCore/client/NetworkTransport.h"
+#include "OndrelUI/offline/OfflineReplica.h"
 #include "OndrelUI/session/AuthSession.h"
 #include "OndrelUI/viewmodels/Outcome.h"
 
@@ -8,11 +9,18 @@
 
 AppGate::AppGate(QUrl baseURL, QObject* parent)
     : AppGate(std::move(baseURL), std::make_shared<NetworkTransport>(),
-              std::make_unique<QSettings>(), YandexLogin::systemBrowser(), parent) {}
+              std::make_unique<QSettings>(), YandexLogin::systemBrowser(),
+              OfflineReplica::defaultPath(), parent) {}
 
 AppGate::AppGate(QUrl baseURL, std::shared_ptr<HTTPTransport> transport,
                  std::unique_ptr<QSettings> settings, YandexLogin::Browser browser, QObject* parent)
-    : QObject(parent), m_settings(std::move(settings)),
+    : AppGate(std::move(baseURL), std::move(transport), std::move(settings), std::move(browser),
+              std::nullopt, parent) {}
+
+AppGate::AppGate(QUrl baseURL, std::shared_ptr<HTTPTransport> transport,
+                 std::unique_ptr<QSettings> settings, YandexLogin::Browser browser,
+                 std::optional<QString> replicaPath, QObject* parent)
+    : QObject(parent), m_replicaPath(std::move(replicaPath)), m_settings(std::move(settings)),
       m_session(std::make_unique<AuthSession>(std::move(baseURL), std::move(transport),
                                               m_settings.get())),
       m_login(new YandexLogin(std::move(browser), this)) {
@@ -68,9 +76,14 @@ void AppGate::followSession() {
         return;
     m_authed = authed;
     std::unique_ptr<AppViewModel> leaving;
-    if (authed)
+    if (authed) {
         m_viewModel = std::make_unique<AppViewModel>(m_session.get());
-    else
+        AuthSession* session = m_session.get();
+        if (m_replicaPath)
+            m_viewModel->offline()->open(
+                *m_replicaPath, [session] { return session->client(); },
+                [session] { return session->refreshTokens(); });
+    } else
         leaving = std::move(m_viewModel);
     Q_EMIT isAuthedChanged();
     Q_EMIT viewModelChanged();
