@@ -18,6 +18,8 @@ Rectangle {
 
     readonly property bool busy: viewModel.isBusy
     readonly property bool recording: recorder.isRecording
+    readonly property bool waitingShown: viewModel.offline.waitingCaptures > 0
+    readonly property bool undoShown: undoAction !== null && undoAction.enabled
 
     function focusInput() {
         input.forceActiveFocus()
@@ -112,26 +114,26 @@ Rectangle {
             objectName: "queueRow"
             x: 16
             width: parts.width - 2 * 16
-            visible: waiting.visible || undoButton.visible
+            visible: panel.waitingShown || panel.undoShown
             spacing: 10
 
             Text {
                 id: waiting
                 objectName: "waitingLine"
                 Layout.fillWidth: true
-                visible: panel.viewModel.offline.waitingCaptures > 0
+                visible: panel.waitingShown
                 text: "Ждут отправки: " + panel.viewModel.offline.waitingCaptures
                 font.pixelSize: Theme.caption
                 color: Theme.secondary
             }
             Item {
                 Layout.fillWidth: true
-                visible: !waiting.visible
+                visible: !panel.waitingShown
             }
             AbstractButton {
                 id: undoButton
                 objectName: "undoButton"
-                visible: panel.undoAction !== null && panel.undoAction.enabled
+                visible: panel.undoShown
                 action: panel.undoAction
                 contentItem: SymbolLabel {
                     symbol: "arrow.uturn.backward"
