@@ -14,9 +14,13 @@ Rectangle {
     required property AppViewModel viewModel
     required property AudioRecorder recorder
     property string micToolTip
+    // Shown as a button while it is enabled.
+    property Action undoAction: null
 
     readonly property bool busy: viewModel.isBusy
     readonly property bool recording: recorder.isRecording
+    readonly property bool waitingShown: viewModel.offline.waitingCaptures > 0
+    readonly property bool undoShown: undoAction !== null && undoAction.enabled
 
     function focusInput() {
         input.forceActiveFocus()
@@ -124,6 +128,46 @@ Rectangle {
 
                 FocusRing {
                     visible: retryButton.visualFocus
+                    cornerRadius: 4
+                }
+            }
+        }
+
+        RowLayout {
+            objectName: "queueRow"
+            x: 16
+            width: parts.width - 2 * 16
+            visible: panel.waitingShown || panel.undoShown
+            spacing: 10
+
+            Text {
+                id: waiting
+                objectName: "waitingLine"
+                Layout.fillWidth: true
+                visible: panel.waitingShown
+                text: "Ждут отправки: " + panel.viewModel.offline.waitingCaptures
+                font.pixelSize: Theme.caption
+                color: Theme.secondary
+            }
+            Item {
+                Layout.fillWidth: true
+                visible: !panel.waitingShown
+            }
+            AbstractButton {
+                id: undoButton
+                objectName: "undoButton"
+                visible: panel.undoShown
+                action: panel.undoAction
+                contentItem: SymbolLabel {
+                    symbol: "arrow.uturn.backward"
+                    text: undoButton.text
+                    size: Theme.caption
+                    color: Theme.accent
+                    weight: Font.DemiBold
+                }
+
+                FocusRing {
+                    visible: undoButton.visualFocus
                     cornerRadius: 4
                 }
             }

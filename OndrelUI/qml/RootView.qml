@@ -50,6 +50,13 @@ Rectangle {
         shortcut: "Ctrl+H"
         onTriggered: sheets.showHistory()
     }
+    // Offered for a few seconds after a task is completed, reopened or deleted; Ctrl+Z while
+    // it shows.
+    readonly property Action undoAction: Action {
+        text: "Отменить"
+        enabled: root.viewModel.offline.undo.shown
+        onTriggered: root.viewModel.offline.undo.undo()
+    }
     readonly property Action reloadAction: Action {
         text: "Обновить список"
         shortcut: "F5"
@@ -113,6 +120,12 @@ Rectangle {
         }
     }
 
+    Shortcut {
+        sequence: "Ctrl+Z"
+        enabled: root.undoAction.enabled
+        onActivated: root.undoAction.trigger()
+    }
+
     // Ctrl+1 … Ctrl+9: the folder at that place of the tabs.
     Repeater {
         model: 9
@@ -135,6 +148,19 @@ Rectangle {
             updateAvailable: root.updateState.available
             updater: root.updater
             onSortChosen: byDeadline => root.viewModel.changeSort(byDeadline)
+        }
+
+        // Without the service: since when the lists are not updated.
+        Text {
+            objectName: "connectionLine"
+            Layout.fillWidth: true
+            visible: text !== ""
+            text: root.viewModel.offline.connection.line
+            horizontalAlignment: Text.AlignHCenter
+            topPadding: 2
+            bottomPadding: 2
+            font.pixelSize: Theme.caption2
+            color: Theme.secondary
         }
 
         FolderTabsView {
@@ -170,6 +196,7 @@ Rectangle {
             viewModel: root.viewModel
             recorder: root.recorder
             micToolTip: root.recordAction.text + " (" + root.recordAction.shortcut + ")"
+            undoAction: root.undoAction
         }
     }
 

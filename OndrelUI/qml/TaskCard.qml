@@ -104,6 +104,15 @@ Rectangle {
                         Row {
                             spacing: 10
 
+                            Symbol {
+                                objectName: "pendingMark"
+                                anchors.verticalCenter: parent.verticalCenter
+                                visible: card.task.hasPendingChange === true
+                                symbol: "clock.arrow.circlepath"
+                                size: Theme.caption2
+                                color: Theme.secondary
+                                Accessible.name: "Изменение ещё не отправлено"
+                            }
                             SymbolLabel {
                                 anchors.verticalCenter: parent.verticalCenter
                                 visible: card.task.dueText !== ""

@@ -1,6 +1,7 @@
 #include "OndrelUI/session/AppGate.h"
 
 #include "OndrelCore/client/NetworkTransport.h"
+#include "OndrelUI/offline/OfflineReplica.h"
 #include "OndrelUI/session/AuthSession.h"
 #include "OndrelUI/session/KeyringTokenStore.h"
 #include "OndrelUI/viewmodels/Outcome.h"
@@ -26,7 +27,7 @@ std::unique_ptr<TokenStore> storeIn(AppGate::Storage storage, QSettings* setting
 AppGate::AppGate(QUrl baseURL, QObject* parent)
     : AppGate(std::move(baseURL), std::make_shared<NetworkTransport>(),
               std::make_unique<QSettings>(), Storage::keyring, YandexLogin::systemBrowser(),
-              parent) {}
+              OfflineReplica::defaultPath(), parent) {}
 
 AppGate::AppGate(QUrl baseURL, std::shared_ptr<HTTPTransport> transport,
                  std::unique_ptr<QSettings> settings, YandexLogin::Browser browser, QObject* parent)
@@ -36,7 +37,14 @@ AppGate::AppGate(QUrl baseURL, std::shared_ptr<HTTPTransport> transport,
 AppGate::AppGate(QUrl baseURL, std::shared_ptr<HTTPTransport> transport,
                  std::unique_ptr<QSettings> settings, Storage storage, YandexLogin::Browser browser,
                  QObject* parent)
-    : QObject(parent), m_settings(std::move(settings)), m_store(storeIn(storage, m_settings.get())),
+    : AppGate(std::move(baseURL), std::move(transport), std::move(settings), storage,
+              std::move(browser), std::nullopt, parent) {}
+
+AppGate::AppGate(QUrl baseURL, std::shared_ptr<HTTPTransport> transport,
+                 std::unique_ptr<QSettings> settings, Storage storage, YandexLogin::Browser browser,
+                 std::optional<QString> replicaPath, QObject* parent)
+    : QObject(parent), m_replicaPath(std::move(replicaPath)), m_settings(std::move(settings)),
+      m_store(storeIn(storage, m_settings.get())),
       m_session(
           std::make_unique<AuthSession>(std::move(baseURL), std::move(transport), m_store.get())),
       m_login(new YandexLogin(std::move(browser), this)) {
@@ -82,6 +90,9 @@ bool AppGate::acceptCallback(const QString& url) {
 
 void AppGate::signOut() {
     m_login->cancel();
+    // The replica and its queue belong to the account that leaves.
+    if (m_viewModel)
+        m_viewModel->offline()->forget();
     m_session->logout();
     if (!m_errorText.isEmpty()) {
         m_errorText.clear();
@@ -127,10 +138,16 @@ void AppGate::followSession() {
         return;
     m_authed = authed;
     std::unique_ptr<AppViewModel> leaving;
-    if (authed)
+    if (authed) {
         m_viewModel = std::make_unique<AppViewModel>(m_session.get());
-    else
+        AuthSession* session = m_session.get();
+        if (m_replicaPath)
+            m_viewModel->offline()->open(
+                *m_replicaPath, [session] { return session->client(); },
+                [session] { return session->refreshTokens(); });
+    } else {
         leaving = std::move(m_viewModel);
+    }
     Q_EMIT isAuthedChanged();
     Q_EMIT viewModelChanged();
     // The screens may still hold it during this event.

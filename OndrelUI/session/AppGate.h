@@ -86,11 +86,17 @@ Q_SIGNALS:
     void signedOut();
 
 private:
+    // `replicaPath`: where the signed-in user's replica and queue are kept; none keeps none.
+    AppGate(QUrl baseURL, std::shared_ptr<HTTPTransport> transport,
+            std::unique_ptr<QSettings> settings, Storage storage, YandexLogin::Browser browser,
+            std::optional<QString> replicaPath, QObject* parent);
+
     QCoro::Task<void> restore();
     QCoro::Task<void> runSignIn();
     void followSession();
     void setBusy(bool busy);
 
+    std::optional<QString> m_replicaPath;
     std::unique_ptr<QSettings> m_settings;
     std::unique_ptr<TokenStore> m_store;
     std::unique_ptr<AuthSession> m_session;

@@ -9,6 +9,7 @@
 #include "OndrelCore/wire/TaskStatus.h"
 #include "OndrelUI/models/FolderListModel.h"
 #include "OndrelUI/models/TaskListModel.h"
+#include "OndrelUI/offline/OfflineMode.h"
 #include "OndrelUI/recorder/AudioRecorder.h"
 #include "OndrelUI/viewmodels/CaptureHistoryViewModel.h"
 #include "OndrelUI/viewmodels/FolderDeleteForm.h"
@@ -53,6 +54,9 @@ class AppViewModel : public QObject {
     Q_PROPERTY(QString reminderNotice READ reminderNotice NOTIFY reminderNoticeChanged)
     Q_PROPERTY(FolderListModel* folderModel READ folderModel CONSTANT)
     Q_PROPERTY(TaskListModel* taskRows READ taskRows CONSTANT)
+    // The replica, the queue and the connection line; without a replica opened, every failure
+    // is shown as it always was.
+    Q_PROPERTY(OfflineMode* offline READ offline CONSTANT)
 
 public:
     // `session` is not owned and must outlive the view model; `transcriber` is kept but unused.
@@ -79,12 +83,16 @@ public:
 
     FolderListModel* folderModel() const { return m_folderModel; }
     TaskListModel* taskRows() const { return m_taskModel; }
+    OfflineMode* offline() const { return m_offline; }
 
     // Takes effect at the next loadTasks.
     void setSort(TaskSort sort);
     bool sortByDeadline() const { return m_sort == TaskSort::dueAsc; }
     void setSortByDeadline(bool byDeadline);
 
+    // Folders, then the selected folder's tasks; with a replica, its lists first and the queue
+    // sent before the service is asked.
+    QCoro::Task<void> loadAll();
     QCoro::Task<void> loadFolders();
     QCoro::Task<void> loadTasks();
     QCoro::Task<void> select(QString folderId);
@@ -145,9 +153,6 @@ public:
     Q_INVOKABLE CaptureHistoryViewModel* openHistory();
     Q_INVOKABLE TaskDetailViewModel* openTaskDetail(const QString& taskId);
 
-    // The one error line for a failure of the action named by `label`.
-    static QString failureText(std::exception_ptr error, const QString& label);
-
 Q_SIGNALS:
     void foldersChanged();
     void selectedFolderIdChanged();
@@ -162,7 +167,6 @@ Q_SIGNALS:
     void editRequested(const QString& taskId);
 
 private:
-    QCoro::Task<void> loadAll();
     QString selectedFolderIdValue() const { return m_selectedFolderId.value_or(QString()); }
     QString assistantAnswerValue() const { return m_assistantAnswer.value_or(QString()); }
     QString errorTextValue() const { return m_errorText.value_or(QString()); }
@@ -184,11 +188,17 @@ private:
     void fail(std::exception_ptr error, const QString& label);
     void watch(AudioRecorder* recorder);
     void offerInterruptedRecording(AudioRecorder::Interruption cause);
+    void answerShown(std::optional<QString> answer);
+    // The replica's side (AppViewModelOffline.cpp).
+    void followOffline();
+    void showCachedFolders();
+    void showCachedTasks(const std::optional<QString>& folderId);
 
     AuthSession* m_session;
     std::shared_ptr<SpeechTranscriber> m_transcriber;
     FolderListModel* m_folderModel;
     TaskListModel* m_taskModel;
+    OfflineMode* m_offline;
     std::optional<QString> m_selectedFolderId;
     // The folder filter of the load whose tasks are listed (absent: every folder's). It trails
     // the selection while a newly selected folder's tasks are loading.
