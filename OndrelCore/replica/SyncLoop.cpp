@@ -103,12 +103,17 @@ QCoro::Task<SyncLoop::Sent> SyncLoop::send(APIClient api, PendingChange change) 
 // and the changes queued after it name the service's id from now on.
 SyncLoop::Answer SyncLoop::settle(const PendingChange& change, const Sent& sent) {
     using Kind = PendingChange::Kind;
-    if (const auto* result = std::get_if<ApplyResult>(&sent))
+    // An answered line or recording is done with: sent again, it would make its tasks twice.
+    if (const auto* result = std::get_if<ApplyResult>(&sent)) {
+        m_queue.remove(change.seq);
         return Answer{.fromAssistant = true, .text = result->answer};
-    if (const auto* response = std::get_if<CaptureProcessResponse>(&sent))
+    }
+    if (const auto* response = std::get_if<CaptureProcessResponse>(&sent)) {
+        m_queue.remove(change.seq);
         return Answer{.fromAssistant = true,
                       .text = response->result ? std::optional(response->result->answer)
                                                : std::nullopt};
+    }
     if (const auto* folder = std::get_if<Folder>(&sent)) {
         if (change.kind == Kind::createFolder)
             if (const Folder* local = m_replica.store().folder(change.target))
