@@ -9,6 +9,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
+#include <QPointer>
 #include <QUuid>
 
 namespace {
@@ -110,10 +111,13 @@ void GlobalShortcuts::call(QDBusMessage message, const QString& token, Answer th
                     Q_EMIT unavailable();
             });
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message), this);
+    // The Response may come before the call's own reply, and with it the request goes.
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, request](QDBusPendingCallWatcher* w) {
+            [this, request = QPointer<PortalRequest>(request)](QDBusPendingCallWatcher* w) {
                 w->deleteLater();
                 const QDBusPendingReply<QDBusObjectPath> reply = *w;
+                if (!request)
+                    return;
                 if (!reply.isValid()) {
                     request->deleteLater();
                     Q_EMIT unavailable();

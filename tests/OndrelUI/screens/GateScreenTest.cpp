@@ -126,6 +126,8 @@ TEST_F(SignedInGateScreenTest, Capture_requests_focus_the_input_and_toggle_the_r
     EXPECT_TRUE(scene.recorder().isRecording());
     scene.capture().record();
     EXPECT_FALSE(scene.recorder().isRecording());
+    // The stopped recording went out as a capture; it ends before the scene does.
+    EXPECT_TRUE(waitUntil([&] { return !scene.vm()->isBusy(); }));
 }
 
 } // namespace
