@@ -13,6 +13,7 @@
 
 #include <QDBusPendingCall>
 #include <QSignalSpy>
+#include <QThreadPool>
 #include <QUrlQuery>
 
 #include <ctime>
@@ -48,6 +49,15 @@ protected:
         tzset();
         clock.at = minute(0);
         transport->setHandler([this](const HTTPRequest& request) { return serve(request); });
+    }
+
+    // The planner's last reading of the list is answered and resumed before it goes.
+    void TearDown() override {
+        for (int round = 0; round < 3; ++round) {
+            QCoreApplication::processEvents();
+            QThreadPool::globalInstance()->waitForDone();
+        }
+        QCoreApplication::processEvents();
     }
 
     // Ondrel starts: a new calendar and planner, over the settings of the last run.
