@@ -15,12 +15,12 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # Shared libraries are found by dpkg-shlibdeps; the QML modules the screens import are loaded
-# at run time, so they are declared by hand.
+# at run time, so they come from the list in RuntimeDependencies.cmake.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qml6-module-qtqml, qml6-module-qtquick, qml6-module-qtquick-controls, qml6-module-qtquick-layouts, \
-qml6-module-qtquick-window, qml6-module-qtquick-templates, qml6-module-qtquick-dialogs, \
-qml6-module-qtqml-workerscript, qml6-module-qtmultimedia")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+include(${CMAKE_CURRENT_LIST_DIR}/RuntimeDependencies.cmake)
+ondrel_qml_module_packages(ondrel_qml_packages ${ONDREL_QML_IMPORTS} ${ONDREL_QML_LOADED_BY_IMPORTS})
+list(JOIN ondrel_qml_packages ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
+string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${ONDREL_RUNTIME_PROGRAM_PACKAGES}")
+list(JOIN ONDREL_RECOMMENDED_PACKAGES ", " CPACK_DEBIAN_PACKAGE_RECOMMENDS)
 
 include(CPack)

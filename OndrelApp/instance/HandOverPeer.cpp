@@ -61,9 +61,16 @@ void HandOverPeer::readMessage() {
         drop();
         return;
     }
+    // The acknowledgement decides. A sender that gives up shuts its reading side first, so
+    // these three bytes either reach it (and it reports the hand-over done) or fail to be
+    // written here (and it reports failure): the message is used exactly when its sender was
+    // told so.
     m_socket->write(acknowledgement);
-    // Three bytes into an empty socket buffer go out at once, before the socket is deleted.
-    m_socket->flush();
+    if (!m_socket->flush() || m_socket->bytesToWrite() > 0) {
+        qCWarning(handOverLog) << "dropped a message whose sender stopped waiting for it";
+        drop();
+        return;
+    }
     m_socket->disconnectFromServer();
     end();
     Q_EMIT received(*message); // still alive: end() deletes later

@@ -9,8 +9,9 @@
 class QLocalSocket;
 
 // One connection to the running instance: reads one message (UTF-8 text without control
-// characters, ended by a line feed), acknowledges it and closes. A peer that sends more than the
-// limit, anything else, or nothing in time is cut off without an answer. Deletes itself when done.
+// characters, ended by a line feed), acknowledges it and closes; the message is received only
+// when the acknowledgement could be written. A peer that sends more than the limit, anything
+// else, or nothing in time is cut off without an answer. Deletes itself when done.
 class HandOverPeer : public QObject {
     Q_OBJECT
 

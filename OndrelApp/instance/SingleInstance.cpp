@@ -11,10 +11,34 @@
 
 #include <stdexcept>
 
+#include <sys/socket.h>
+
 namespace {
 
 std::runtime_error failure(const QString& text) {
     return std::runtime_error(text.toStdString());
+}
+
+constexpr qsizetype acknowledgementBytes = sizeof HandOverPeer::acknowledgement - 1;
+
+// What the running instance answered by the deadline. Giving up shuts the reading side before a
+// last look: from then on the instance cannot write its acknowledgement, and so does not use the
+// message, while one written before is still read here.
+QByteArray awaitAcknowledgement(QLocalSocket& socket, const QDeadlineTimer& deadline) {
+    QByteArray answer;
+    while (answer.size() < acknowledgementBytes &&
+           socket.waitForReadyRead(int(deadline.remainingTime())))
+        answer += socket.readAll();
+    const qintptr descriptor = socket.socketDescriptor();
+    if (answer.size() >= acknowledgementBytes || descriptor < 0)
+        return answer;
+    ::shutdown(int(descriptor), SHUT_RD);
+    answer += socket.readAll();
+    char rest[acknowledgementBytes];
+    for (ssize_t got; answer.size() < acknowledgementBytes &&
+                      (got = ::recv(int(descriptor), rest, sizeof rest, MSG_DONTWAIT)) > 0;)
+        answer.append(rest, got);
+    return answer;
 }
 
 } // namespace
@@ -55,10 +79,7 @@ bool SingleInstance::handOver(const QString& message) {
     if (!socket.waitForConnected(int(deadline.remainingTime())))
         return false; // nobody listens, or a crashed instance left its socket behind
     socket.write(message.toUtf8() + '\n');
-    QByteArray answer;
-    while (answer.size() < qsizetype(sizeof HandOverPeer::acknowledgement) - 1 &&
-           socket.waitForReadyRead(int(deadline.remainingTime())))
-        answer += socket.readAll();
+    const QByteArray answer = awaitAcknowledgement(socket, deadline);
     if (answer != HandOverPeer::acknowledgement)
         throw failure(QStringLiteral("the running Ondrel did not take the URL (%1)")
                           .arg(answer.isEmpty() ? socket.errorString()

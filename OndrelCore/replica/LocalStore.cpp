@@ -8,6 +8,7 @@ LocalStore::LocalStore(const QList<Folder>& folders, const QList<TaskItem>& task
 }
 
 void LocalStore::applyPull(const SyncPullResponse& pull) {
+    m_lastListing.reset();
     m_folders.reserve(m_folders.size() + pull.folders.size());
     for (const Folder& folder : pull.folders)
         m_folders.upsert(folder);
@@ -17,6 +18,7 @@ void LocalStore::applyPull(const SyncPullResponse& pull) {
 }
 
 void LocalStore::upsert(Folder folder) {
+    m_lastListing.reset();
     m_folders.upsert(std::move(folder));
 }
 
@@ -25,6 +27,7 @@ QList<qsizetype>& LocalStore::positionsIn(const std::optional<QString>& folderId
 }
 
 void LocalStore::upsert(TaskItem task) {
+    m_lastListing.reset();
     const qsizetype known = m_tasks.size();
     const std::optional<QString> folderId = task.folderId;
     const qsizetype position = m_tasks.upsert(
@@ -52,6 +55,12 @@ QList<Folder> LocalStore::activeFolders() const {
 }
 
 QList<TaskItem> LocalStore::tasks(std::optional<QString> inFolder, TaskSort sort) const {
+    if (!m_lastListing || m_lastListing->folderId != inFolder || m_lastListing->sort != sort)
+        m_lastListing = Listing{inFolder, sort, list(inFolder, sort)};
+    return m_lastListing->tasks;
+}
+
+QList<TaskItem> LocalStore::list(const std::optional<QString>& inFolder, TaskSort sort) const {
     const QList<TaskItem>& records = m_tasks.records();
     std::vector<const TaskItem*> chosen;
     if (inFolder) {

@@ -29,7 +29,8 @@ public:
     // Folders not deleted, by sortOrder, then createdAt; ties in the order first seen.
     QList<Folder> activeFolders() const;
     // Tasks not deleted, of one folder (never the folderless ones) or of all when no folder
-    // is given, sorted with sortTasks. Ties come in the order the tasks were first seen.
+    // is given, sorted with sortTasks. Ties come in the order the tasks were first seen. The
+    // last listing is kept until the store changes: asked again, it is a shared copy.
     QList<TaskItem> tasks(std::optional<QString> inFolder, TaskSort sort) const;
 
     // Lookups, tombstones included.
@@ -43,6 +44,13 @@ public:
     QHash<QString, TaskItem> tasksById() const { return m_tasks.toHash(); }
 
 private:
+    struct Listing {
+        std::optional<QString> folderId;
+        TaskSort sort;
+        QList<TaskItem> tasks;
+    };
+
+    QList<TaskItem> list(const std::optional<QString>& inFolder, TaskSort sort) const;
     QList<qsizetype>& positionsIn(const std::optional<QString>& folderId);
 
     IdTable<Folder> m_folders;
@@ -51,4 +59,6 @@ private:
     // listing reads only its own tasks, in the order first seen.
     QHash<QString, QList<qsizetype>> m_taskPositionsByFolder;
     QList<qsizetype> m_folderlessTaskPositions;
+    // Not part of the value: dropped by every change, filled by a read.
+    mutable std::optional<Listing> m_lastListing;
 };

@@ -1,5 +1,6 @@
 #include "OndrelLocalService/assistant/Assistant.h"
 
+#include "OndrelCore/planning/RecurrenceRule.h"
 #include "OndrelLocalService/assistant/CommandParser.h"
 #include "OndrelLocalService/assistant/WordStem.h"
 #include "OndrelLocalService/services/TextLimits.h"
@@ -55,6 +56,41 @@ QList<TaskItem> byDueDate(QList<TaskItem> tasks) {
     return tasks;
 }
 
+// "по вторникам и четвергам", "каждые 3 дня": a rule read back in words.
+QString repeatWords(const QString& text) {
+    const std::optional<RecurrenceRule> rule = RecurrenceRule::parse(text);
+    if (!rule)
+        return text;
+    static const char* const weekdays[]{"понедельникам", "вторникам", "средам",      "четвергам",
+                                        "пятницам",      "субботам",  "воскресеньям"};
+    const qint64 n = rule->interval;
+    QStringList days;
+    for (int day : rule->byWeekday)
+        days.append(QString::fromUtf8(weekdays[day - 1]));
+    switch (rule->freq) {
+    case RecurrenceRule::Freq::daily:
+        return n > 1 ? QStringLiteral("каждые ") + plural(n, "день", "дня", "дней")
+                     : QStringLiteral("каждый день");
+    case RecurrenceRule::Freq::weekly:
+        if (rule->byWeekday == QList<int>{1, 2, 3, 4, 5})
+            return QStringLiteral("по будням");
+        if (rule->byWeekday == QList<int>{6, 7})
+            return QStringLiteral("по выходным");
+        if (!days.isEmpty())
+            return QStringLiteral("по ") + days.join(QStringLiteral(", "));
+        return n > 1 ? QStringLiteral("каждые ") + plural(n, "неделю", "недели", "недель")
+                     : QStringLiteral("каждую неделю");
+    case RecurrenceRule::Freq::monthly:
+        return (n > 1 ? QStringLiteral("каждые ") + plural(n, "месяц", "месяца", "месяцев")
+                      : QStringLiteral("каждый месяц")) +
+               (rule->byMonthDay ? QStringLiteral(", %1-го числа").arg(*rule->byMonthDay)
+                                 : QString());
+    case RecurrenceRule::Freq::yearly:
+        break;
+    }
+    return QStringLiteral("каждый год");
+}
+
 ApplyResult result(Intent intent, const QString& transcript, QString answer) {
     return ApplyResult{.intent = intent,
                        .transcript = transcript,
@@ -65,7 +101,7 @@ ApplyResult result(Intent intent, const QString& transcript, QString answer) {
 } // namespace
 
 ApplyResult Assistant::apply(const QString& userId, const QString& text, SourceKind source) {
-    Call call{userId, text.trimmed(), source, m_now()};
+    Call call{userId, text.trimmed(), source, m_store.now().toQDateTime().toTimeZone(zone(userId))};
     TextLimits::check(QStringLiteral("text"), call.text, TextLimits::command);
     QStringList folderNames;
     for (const Folder& folder : m_folders.list(userId))
@@ -100,6 +136,28 @@ ApplyResult Assistant::run(Call& call, const ParsedCommand& command) {
     return clarify(call, command.gap, command.subject);
 }
 
+QTimeZone Assistant::zone(const QString& userId) const {
+    const std::optional<User> user = m_store.user(userId);
+    const QTimeZone named(user ? user->timezone.toLatin1() : QByteArray());
+    return named.isValid() ? named : QTimeZone::utc();
+}
+
+std::optional<Folder> Assistant::targetFolder(Call& call, const ParsedCommand& command,
+                                              std::optional<ApplyResult>& asked) {
+    if (!command.folderName)
+        return m_store.inbox(call.userId);
+    if (std::optional<Folder> found = m_folders.findByName(call.userId, *command.folderName))
+        return found;
+    if (command.newFolder)
+        return m_folders.insert(call.userId, *command.folderName);
+    asked = question(
+        call, QStringLiteral("Не нашёл папку %1. В какую папку %2?")
+                  .arg(quoted(*command.folderName), command.action == Action::rescheduleTask
+                                                        ? QStringLiteral("перенести задачу")
+                                                        : QStringLiteral("добавить задачу")));
+    return std::nullopt;
+}
+
 QString Assistant::when(const QDateTime& due, const QDate& today) {
     const QDate day = due.date();
     QString text = day == today              ? QStringLiteral("сегодня")
@@ -111,14 +169,12 @@ QString Assistant::when(const QDateTime& due, const QDate& today) {
 }
 
 ApplyResult Assistant::createTask(Call& call, const ParsedCommand& command) {
-    std::optional<Folder> folder = m_store.inbox(call.userId);
-    if (command.folderName) {
-        folder = m_folders.findByName(call.userId, *command.folderName);
-        if (!folder)
-            return question(call,
-                            QStringLiteral("Не нашёл папку %1. В какую папку добавить задачу?")
-                                .arg(quoted(*command.folderName)));
-    }
+    const bool created = command.newFolder && command.folderName &&
+                         !m_folders.findByName(call.userId, *command.folderName);
+    std::optional<ApplyResult> asked;
+    const std::optional<Folder> folder = targetFolder(call, command, asked);
+    if (asked)
+        return *asked;
     const bool done = command.action == Action::completeTask;
     const TaskItem task = m_tasks.insert(
         call.userId,
@@ -130,17 +186,27 @@ ApplyResult Assistant::createTask(Call& call, const ParsedCommand& command) {
                  .dueDate = command.due ? std::optional(Instant::fromQDateTime(*command.due))
                                         : std::nullopt,
                  .hasDeadline = command.due.has_value(),
+                 .recurrence = done ? std::nullopt : command.recurrence,
                  .confidence = sureConfidence,
                  .source = call.source});
+    const QString kind = task.priority == Priority::high ? QStringLiteral("важную задачу")
+                         : task.priority == Priority::low ? QStringLiteral("несрочную задачу")
+                                                          : QStringLiteral("задачу");
     QString answer =
         done ? QStringLiteral("Записал как выполненную задачу %1").arg(quoted(task.title))
-             : QStringLiteral("Добавил задачу %1").arg(quoted(task.title));
+             : QStringLiteral("Добавил %1 %2").arg(kind, quoted(task.title));
+    if (created && folder)
+        answer = QStringLiteral("Создал папку %1. ").arg(quoted(folder->name)) + answer;
     if (folder && !done)
         answer += QStringLiteral(" в папку %1").arg(quoted(folder->name));
     if (command.due && !done)
         answer += QStringLiteral(" на ") + when(*command.due, call.now.date());
+    if (task.recurrence)
+        answer += QStringLiteral(", повторять ") + repeatWords(*task.recurrence);
     ApplyResult applied =
         result(done ? Intent::createDone : Intent::captureNew, call.text, answer + u'.');
+    if (created)
+        applied.actions.append({QStringLiteral("CREATE_FOLDER"), std::nullopt});
     applied.actions.append({QStringLiteral("CREATE_TASK"), task.id});
     applied.tasks.append(task);
     return applied;
@@ -188,13 +254,23 @@ ApplyResult Assistant::rescheduleTask(Call& call, const ParsedCommand& command) 
     QList<TaskItem> found = find(call.userId, command.subject, true);
     if (found.size() != 1)
         return notFoundOrAmbiguous(call, command.subject, found);
+    std::optional<ApplyResult> asked;
+    const std::optional<Folder> folder = targetFolder(call, command, asked);
+    if (asked)
+        return *asked;
     TaskItem& task = found.first();
-    task.dueDate = Instant::fromQDateTime(*command.due);
-    task.hasDeadline = true;
+    QString answer = QStringLiteral("Перенёс задачу %1").arg(quoted(task.title));
+    if (command.folderName && folder) {
+        task.folderId = folder->id;
+        answer += QStringLiteral(" в папку %1").arg(quoted(folder->name));
+    }
+    if (command.due) {
+        task.dueDate = Instant::fromQDateTime(*command.due);
+        task.hasDeadline = true;
+        answer += QStringLiteral(" на ") + when(*command.due, call.now.date());
+    }
     m_tasks.touch(task);
-    ApplyResult applied = result(Intent::updateTask, call.text,
-                                 QStringLiteral("Перенёс задачу %1 на %2.")
-                                     .arg(quoted(task.title), when(*command.due, call.now.date())));
+    ApplyResult applied = result(Intent::updateTask, call.text, answer + u'.');
     applied.actions.append({QStringLiteral("UPDATE_TASK"), task.id});
     applied.tasks.append(task);
     return applied;

@@ -7,19 +7,16 @@
 #include "OndrelLocalService/services/TaskService.h"
 
 #include <QDateTime>
-
-#include <functional>
+#include <QTimeZone>
 
 // Carries out a parsed Russian command on the user's data and answers in one short Russian
 // sentence. What it cannot carry out (no such task, several candidates, missing words) becomes
-// a clarification question; it never fails the request.
+// a clarification question; it never fails the request. Day words and clock times are read in
+// the account's time zone, at the store's clock.
 class Assistant {
 public:
-    using LocalClock = std::function<QDateTime()>;
-
-    Assistant(ServiceStore& store, FolderService& folders, TaskService& tasks,
-              LocalClock now = &QDateTime::currentDateTime)
-        : m_store(store), m_folders(folders), m_tasks(tasks), m_now(std::move(now)) {}
+    Assistant(ServiceStore& store, FolderService& folders, TaskService& tasks)
+        : m_store(store), m_folders(folders), m_tasks(tasks) {}
 
     ApplyResult apply(const QString& userId, const QString& text, SourceKind source);
 
@@ -42,9 +39,13 @@ private:
     ApplyResult notFoundOrAmbiguous(Call& call, const QString& words, const QList<TaskItem>& found);
     // "завтра в 15:00", "12.06.2026": a due time in words, relative to `today`.
     static QString when(const QDateTime& due, const QDate& today);
+    // The account's zone; UTC when the record names none this machine knows.
+    QTimeZone zone(const QString& userId) const;
+    // Where a new or moved task goes; a question when the folder is unknown.
+    std::optional<Folder> targetFolder(Call& call, const ParsedCommand& command,
+                                       std::optional<ApplyResult>& asked);
 
     ServiceStore& m_store;
     FolderService& m_folders;
     TaskService& m_tasks;
-    LocalClock m_now;
 };

@@ -1,66 +1,64 @@
 #pragma once
 
-#include <QDate>
-#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <QTime>
 
 #include <initializer_list>
 #include <optional>
 
-// The words of one command, each marked once the parser has understood it, and the dates found
-// among them (read in the time zone of `now`). What is left unmarked is the command's subject.
+// The words of one command, each marked once the parser has understood it. What is left
+// unmarked is the command's subject, kept as typed.
 class CommandSentence {
 public:
     using Words = std::initializer_list<QStringView>;
 
-    CommandSentence(const QString& text, const QDateTime& now);
+    explicit CommandSentence(const QString& text);
 
     static bool among(const QString& word, Words words);
 
     bool isEmpty() const { return m_words.isEmpty(); }
     qsizetype size() const { return m_words.size(); }
     const QString& norm(qsizetype i) const { return m_words[i].norm; }
-    // Word `i` exists, is not marked yet and is one of `words`.
-    bool is(qsizetype i, Words words) const;
+    const QString& stem(qsizetype i) const { return m_words[i].stem; }
+    // Word `i` exists and is not marked yet.
+    bool isFree(qsizetype i) const { return i >= 0 && i < size() && !m_words[i].used; }
+    // Word `i` is free and is one of `words`.
+    bool is(qsizetype i, Words words) const { return isFree(i) && among(norm(i), words); }
+    // Word `i` is free and its stem is one of `stems`.
+    bool hasStem(qsizetype i, Words stems) const { return isFree(i) && among(stem(i), stems); }
     void use(qsizetype i) { m_words[i].used = true; }
-    // Marks the first unmarked word among `words`, if any.
+    void use(qsizetype first, qsizetype last);
+    // Marks the first free word among `words`, if any.
     bool take(Words words);
-    // Marks the leading words as long as they are among `words`.
+    // Marks the leading free words as long as they are among `words`.
     void skipLeading(Words words);
-    // The unmarked words, as typed.
+    qsizetype firstFree() const;
+    qsizetype lastFree() const;
+    // The free words as typed, punctuation included, without what dangles at the edges.
     QString rest() const;
+    // The free words without their punctuation and quotes: a name.
+    QString plainRest() const;
 
     // "в папку Работа": the folder named after one of `nouns`, matched against the known names
-    // (several words allowed), else the next word, or all the words after it with `greedy`.
+    // by stems (several words allowed), else the next word, or all the words after it with
+    // `greedy`.
     std::optional<QString> takeFolder(Words nouns, const QStringList& known, bool greedy);
-
-    // Marks every date and time phrase: сегодня, завтра, послезавтра, weekdays, "через N дней",
-    // "в 15:00", "в 7 вечера".
-    void extractDates();
-    std::optional<QDate> day() const;
-    // The due time: a day without an hour is due at 23:59; an hour without a day is today, or
-    // tomorrow once that hour has passed.
-    std::optional<QDateTime> due() const;
+    // "в Работу …", "… в Дом", "Работа: …": a known folder at the start or the end of the free
+    // words. "в доме" (where, not where to) counts only with `whereToo`.
+    std::optional<QString> takeKnownFolder(const QStringList& known, bool whereToo = false);
 
 private:
     struct Word {
-        QString text; // as typed, punctuation trimmed
+        QString raw;  // as typed
+        QString text; // punctuation trimmed
         QString norm; // lower case, ё as е
+        QString stem;
         bool used = false;
     };
 
-    std::optional<QString> folderAt(qsizetype first, const QStringList& known, bool greedy);
-    void usePreposition(qsizetype i);
-    bool relativeDay(qsizetype i);
-    bool nextWeekday(qsizetype i);
-    bool inDays(qsizetype i);
-    bool clockTime(qsizetype i);
+    // How many words from `first` spell a known folder (the longest), and which.
+    qsizetype knownFolderAt(qsizetype first, const QStringList& known, QString& name) const;
 
     QList<Word> m_words;
-    QDateTime m_now;
-    std::optional<int> m_dayOffset;
-    std::optional<QTime> m_time;
 };

@@ -2,21 +2,26 @@
 
 #include <QRegularExpression>
 
-#include <array>
+#include <libstemmer.h>
+
+#include <memory>
 
 namespace {
-// Longest first, so "ами" wins over "и".
-constexpr std::array endings{
-    u"иями", u"ями", u"ами", u"иях", u"ого", u"его", u"ому", u"ему", u"ыми", u"ими", u"ией", u"ой",
-    u"ей",   u"ий",  u"ый",  u"ая",  u"яя",  u"ое",  u"ее",  u"ую",  u"юю",  u"ом",  u"ем",  u"ам",
-    u"ям",   u"ах",  u"ях",  u"ов",  u"ев",  u"ие",  u"ые",  u"ия",  u"ию",  u"ть",  u"ти",  u"ся",
-    u"а",    u"я",   u"о",   u"е",   u"и",   u"ы",   u"у",   u"ю",   u"ь",   u"й"};
-constexpr qsizetype minimumStem = 3;
+struct StemmerDeleter {
+    void operator()(sb_stemmer* stemmer) const { sb_stemmer_delete(stemmer); }
+};
+
+// A Snowball stemmer keeps its work buffer inside, so each thread gets its own.
+sb_stemmer* russian() {
+    thread_local const std::unique_ptr<sb_stemmer, StemmerDeleter> stemmer(
+        sb_stemmer_new("russian", "UTF_8"));
+    return stemmer.get();
+}
 
 bool sameStem(const QString& a, const QString& b) {
     if (a == b)
         return true;
-    // One stem may still carry a suffix the table does not know ("звонок" / "звонк").
+    // Fleeting vowels leave two stems of one word ("звонок" / "звонк").
     const qsizetype shorter = std::min(a.size(), b.size());
     return shorter >= 4 && a.left(shorter) == b.left(shorter);
 }
@@ -29,13 +34,15 @@ QString WordStem::normalize(QStringView word) {
 }
 
 QString WordStem::stem(QStringView word) {
-    const QString text = normalize(word);
-    for (const char16_t* ending : endings) {
-        const QStringView suffix(ending);
-        if (text.endsWith(suffix) && text.size() - suffix.size() >= minimumStem)
-            return text.left(text.size() - suffix.size());
-    }
-    return text;
+    const QByteArray text = normalize(word).toUtf8();
+    sb_stemmer* stemmer = russian();
+    if (!stemmer || text.isEmpty())
+        return QString::fromUtf8(text);
+    const sb_symbol* stemmed = sb_stemmer_stem(
+        stemmer, reinterpret_cast<const sb_symbol*>(text.constData()), int(text.size()));
+    if (!stemmed)
+        return QString::fromUtf8(text); // out of memory inside the stemmer
+    return QString::fromUtf8(reinterpret_cast<const char*>(stemmed), sb_stemmer_length(stemmer));
 }
 
 QStringList WordStem::stems(QStringView text) {

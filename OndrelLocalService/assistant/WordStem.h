@@ -3,9 +3,10 @@
 #include <QString>
 #include <QStringList>
 
-// Rough Russian stemming, enough to find "молоко" in "Купить молока": lower case, ё as е, and
-// the longest common inflectional ending cut off while at least three letters remain.
+// Russian word stems from the Snowball stemmer, so "молоко" is found in "Купить молока" and
+// "про врача" in «Позвонить врачу».
 namespace WordStem {
+// Lower case, ё as е: the form the parser's word lists are written in.
 QString normalize(QStringView word);
 QString stem(QStringView word);
 // The stems of every word of `text`, punctuation dropped.

@@ -10,5 +10,9 @@ struct HttpCall {
     QString path;      // percent-encoded, as it arrived
     QUrlQuery query;
     QByteArray authorization;
+    // Where a browser's request came from; the Host was checked by the server already.
+    QByteArray host;
+    QByteArray origin;    // absent ("") when the client sent none
+    QByteArray fetchSite; // Sec-Fetch-Site
     QByteArray body;
 };

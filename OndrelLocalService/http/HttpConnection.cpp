@@ -197,8 +197,16 @@ void HttpConnection::dispatch() {
                                       qsizetype(request.method_string().size()));
     call.path = url.path(QUrl::FullyEncoded);
     call.query = QUrlQuery(url);
-    if (const auto found = request.find(http::field::authorization); found != request.end())
-        call.authorization = QByteArray(found->value().data(), qsizetype(found->value().size()));
+    const auto field = [&request](auto name) {
+        const auto found = request.find(name);
+        return found == request.end()
+                   ? QByteArray()
+                   : QByteArray(found->value().data(), qsizetype(found->value().size()));
+    };
+    call.authorization = field(http::field::authorization);
+    call.host = field(http::field::host);
+    call.origin = field(http::field::origin);
+    call.fetchSite = field("Sec-Fetch-Site");
     call.body = std::move(request.body());
     m_parser.reset();
     m_pool->handle(std::move(call), Responder(shared_from_this()));

@@ -4,9 +4,8 @@
 
 #include <QCoreApplication>
 
-LocalServer::LocalServer(ServiceStore& store, ServiceRouter::Settings settings,
-                         Assistant::LocalClock localNow, QObject* parent)
-    : QObject(parent), m_router(store, settings, std::move(localNow)) {}
+LocalServer::LocalServer(ServiceStore& store, ServiceRouter::Settings settings, QObject* parent)
+    : QObject(parent), m_router(store, settings) {}
 
 LocalServer::~LocalServer() {
     if (!m_listener)

@@ -17,9 +17,7 @@ class LocalServer : public QObject {
     Q_OBJECT
 
 public:
-    LocalServer(ServiceStore& store, ServiceRouter::Settings settings,
-                Assistant::LocalClock localNow = &QDateTime::currentDateTime,
-                QObject* parent = nullptr);
+    LocalServer(ServiceStore& store, ServiceRouter::Settings settings, QObject* parent = nullptr);
     ~LocalServer() override;
 
     // Before listening; the defaults suit the real service.

@@ -65,10 +65,11 @@ bool matches(const QStringList& pattern, const QStringList& segments, QStringLis
 
 } // namespace
 
-ServiceRouter::ServiceRouter(ServiceStore& store, Settings settings, Assistant::LocalClock localNow)
+ServiceRouter::ServiceRouter(ServiceStore& store, Settings settings)
     : m_settings(settings), m_auth(store, settings.auth), m_folders(store), m_tasks(store),
-      m_sync(store, m_tasks), m_assistant(store, m_folders, m_tasks, localNow),
-      m_captures(store, m_tasks, m_assistant), m_updates(settings.updates) {
+      m_sync(store, m_tasks), m_assistant(store, m_folders, m_tasks),
+      m_captures(store, m_tasks, m_assistant), m_updates(settings.updates),
+      m_formTokens([&store] { return store.now(); }) {
     addRoutes();
 }
 
@@ -124,6 +125,20 @@ HttpReply ServiceRouter::signInRedirect() {
     }
 }
 
+// Sign-in mints a session and each new one ends the oldest beyond those kept, so another
+// site's page must not be able to post here: it could sign the window out. It can neither
+// pass for this service's page nor read the page's one-time token.
+HttpReply ServiceRouter::approve(const HttpCall& call) {
+    if (!SignInPage::fromOwnPage(call))
+        return HttpReply::text(QStringLiteral("Вход отклонён: запрос пришёл не со страницы входа"),
+                               403);
+    if (!m_formTokens.spend(SignInPage::formToken(call.body)))
+        return HttpReply::text(QStringLiteral("Вход отклонён: форма устарела или уже "
+                                              "отправлена. Откройте страницу входа заново"),
+                               403);
+    return signInRedirect();
+}
+
 void ServiceRouter::add(QStringList pattern, QByteArray method, Handler handler) {
     m_routes.append(Route{std::move(pattern), std::move(method), std::move(handler)});
 }
@@ -136,11 +151,13 @@ void ServiceRouter::addRoutes() {
     add(segments("auth/yandex"), "POST", [this](const HttpCall& call, const Arguments&) {
         return answer(m_auth.loginYandex(decodeBody<YandexLoginBody>(call).accessToken));
     });
-    add(segments("auth/yandex/start"), "GET", [this](const HttpCall&, const Arguments&) {
-        return m_settings.autoApprove ? signInRedirect() : HttpReply::html(SignInPage::page());
+    add(segments("auth/yandex/start"), "GET", [this](const HttpCall& call, const Arguments&) {
+        if (m_settings.autoApprove && SignInPage::fromOwnPage(call))
+            return signInRedirect();
+        return HttpReply::html(SignInPage::page(m_formTokens.issue()));
     });
     add(segments(SignInPage::approvePath), "POST",
-        [this](const HttpCall&, const Arguments&) { return signInRedirect(); });
+        [this](const HttpCall& call, const Arguments&) { return approve(call); });
     add(segments("auth/refresh"), "POST", [this](const HttpCall& call, const Arguments&) {
         return answer(m_auth.refresh(decodeBody<RefreshBody>(call).refreshToken));
     });

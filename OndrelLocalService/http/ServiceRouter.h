@@ -1,6 +1,7 @@
 #pragma once
 
 #include "OndrelLocalService/assistant/Assistant.h"
+#include "OndrelLocalService/http/FormTokens.h"
 #include "OndrelLocalService/http/HttpCall.h"
 #include "OndrelLocalService/http/HttpLimits.h"
 #include "OndrelLocalService/http/HttpReply.h"
@@ -24,8 +25,7 @@ public:
     };
     static constexpr qsizetype maxBodySize = HttpLimits::maxBody;
 
-    ServiceRouter(ServiceStore& store, Settings settings,
-                  Assistant::LocalClock localNow = &QDateTime::currentDateTime);
+    ServiceRouter(ServiceStore& store, Settings settings);
 
     HttpReply handle(const HttpCall& call);
 
@@ -43,6 +43,7 @@ private:
     HttpReply dispatch(const HttpCall& call);
     QString user(const HttpCall& call) const;
     HttpReply signInRedirect();
+    HttpReply approve(const HttpCall& call);
 
     Settings m_settings;
     AuthService m_auth;
@@ -52,5 +53,6 @@ private:
     Assistant m_assistant;
     CaptureService m_captures;
     UpdateFeed m_updates;
+    FormTokens m_formTokens;
     QList<Route> m_routes;
 };

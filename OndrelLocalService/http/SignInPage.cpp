@@ -3,7 +3,16 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <boost/beast/core/string.hpp>
+
 namespace {
+
+constexpr auto formTokenField = "formToken";
+
+bool sameText(const QByteArray& a, const QByteArray& b) {
+    return boost::beast::iequals(std::string_view(a.constData(), a.size()),
+                                 std::string_view(b.constData(), b.size()));
+}
 QByteArray callbackWith(const QList<std::pair<QString, QString>>& items) {
     QUrl url(QStringLiteral("ondrel://auth"));
     QUrlQuery query;
@@ -14,7 +23,7 @@ QByteArray callbackWith(const QList<std::pair<QString, QString>>& items) {
 }
 } // namespace
 
-QString SignInPage::page() {
+QString SignInPage::page(const QString& formToken) {
     return QStringLiteral(
                "<!DOCTYPE html>\n<html lang=\"ru\"><head><meta charset=\"utf-8\">"
                "<title>Вход в Ondrel</title>"
@@ -24,9 +33,23 @@ QString SignInPage::page() {
                "<p>Это локальный сервис для разработки: вход через Яндекс здесь заменён "
                "демо-пользователем.</p>"
                "<form method=\"post\" action=\"%1\">"
+               "<input type=\"hidden\" name=\"%2\" value=\"%3\">"
                "<button type=\"submit\">Войти как демо-пользователь</button></form>"
                "</body></html>\n")
-        .arg(QString::fromLatin1(approvePath));
+        .arg(QString::fromLatin1(approvePath), QString::fromLatin1(formTokenField),
+             formToken.toHtmlEscaped());
+}
+
+QString SignInPage::formToken(const QByteArray& body) {
+    return QUrlQuery(QString::fromUtf8(body))
+        .queryItemValue(QString::fromLatin1(formTokenField), QUrl::FullyDecoded);
+}
+
+bool SignInPage::fromOwnPage(const HttpCall& call) {
+    if (!call.origin.isEmpty())
+        return !call.host.isEmpty() && sameText(call.origin, "http://" + call.host);
+    return call.fetchSite.isEmpty() || sameText(call.fetchSite, "same-origin") ||
+           sameText(call.fetchSite, "none");
 }
 
 QByteArray SignInPage::callback(const AuthResponse& response) {

@@ -2,6 +2,7 @@
 
 #include "OndrelCore/client/ServiceAddress.h"
 #include "OndrelUI/config/Graphemes.h"
+#include "OndrelUI/viewmodels/TextRules.h"
 
 #include <QtGlobal>
 
@@ -16,11 +17,6 @@ int taskDescriptionPreviewLimit = 100;
 namespace {
 
 constexpr auto environmentVariable = "ONDREL_SERVICE_URL";
-
-// Spaces and tabs of any kind, but not line breaks.
-bool isHorizontalSpace(QChar c) {
-    return c == u'\t' || c.category() == QChar::Separator_Space;
-}
 
 QString trimHorizontalSpace(const QString& text) {
     qsizetype begin = 0;
@@ -54,8 +50,9 @@ ServiceURLResult parseServiceURL(const QString& text, const QString& source) {
     if (text != text.trimmed())
         return refuse(QStringLiteral("по краям есть пробелы"));
     const QUrl url(text, QUrl::StrictMode);
+    // QUrl's own errorString() is English.
     if (!url.isValid())
-        return refuse(url.errorString());
+        return refuse(QStringLiteral("адрес записан с ошибкой"));
     const QString scheme = url.scheme();
     if (scheme != u"http" && scheme != u"https")
         return refuse(QStringLiteral("схема должна быть http или https"));

@@ -1,5 +1,7 @@
 #include "OndrelUI/models/FolderListModel.h"
 
+#include <algorithm>
+
 FolderListModel::FolderListModel(QObject* parent) : QAbstractListModel(parent) {}
 
 int FolderListModel::rowCount(const QModelIndex& parent) const {
@@ -80,4 +82,11 @@ void FolderListModel::announceSelection(const std::optional<QString>& id) {
             Q_EMIT dataChanged(at, at, {IsSelectedRole});
         }
     }
+}
+
+std::optional<QString> FolderListModel::adjacentId(int offset) const {
+    const qsizetype target = qsizetype(std::max(m_selectedRow, 0)) + offset;
+    if (target < 0 || target >= m_folders.size())
+        return std::nullopt;
+    return m_folders[target].id;
 }

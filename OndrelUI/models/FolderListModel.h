@@ -45,6 +45,9 @@ public:
     // Returns false (and signals nothing) when the list is unchanged.
     bool setFolders(QList<Folder> folders);
     void setSelectedId(std::optional<QString> id);
+    // The folder `offset` tabs from the selected one (from the first while none is selected);
+    // none beyond either end.
+    std::optional<QString> adjacentId(int offset) const;
 
 Q_SIGNALS:
     void selectedRowChanged();

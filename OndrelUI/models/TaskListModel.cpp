@@ -82,6 +82,8 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const {
         return TaskFacts::checklistText(*task);
     case CompletedTextRole:
         return TaskFacts::completedText(*task, QTimeZone::systemTimeZone());
+    case HasPendingChangeRole:
+        return m_pendingIds.contains(task->id);
     default:
         return {};
     }
@@ -101,6 +103,7 @@ QVariant TaskListModel::headerRowData(int role) {
     case IsOverdueRole:
     case HasRecurrenceRole:
     case ShowsNoDeadlineRole:
+    case HasPendingChangeRole:
         return false;
     case ChecklistDoneRole:
     case ChecklistTotalRole:
@@ -145,6 +148,7 @@ QHash<int, QByteArray> TaskListModel::roleNames() const {
         {ChecklistTextRole, "checklistText"},
         {CompletedTextRole, "completedText"},
         {SpokenTextRole, "spokenText"},
+        {HasPendingChangeRole, "hasPendingChange"},
     };
 }
 
@@ -312,4 +316,35 @@ void TaskListModel::removeTask(qsizetype index) {
     m_tasks.removeAt(index);
     shiftIndices(index + 1, -1);
     endRemoveRows();
+}
+
+void TaskListModel::setPendingIds(QSet<QString> ids) {
+    if (ids == m_pendingIds || m_tasks.isEmpty()) {
+        m_pendingIds = std::move(ids);
+        return;
+    }
+    m_pendingIds = std::move(ids);
+    Q_EMIT dataChanged(index(0), index(rowCount() - 1), {HasPendingChangeRole});
+}
+
+QList<std::pair<qsizetype, TaskItem>> TaskListModel::takeTasks(const QString& id) {
+    QList<std::pair<qsizetype, TaskItem>> taken;
+    for (qsizetype i = m_tasks.size() - 1; i >= 0; --i) {
+        if (m_tasks[i].id == id) {
+            taken.prepend({i, m_tasks[i]});
+            removeTask(i);
+        }
+    }
+    return taken;
+}
+
+bool TaskListModel::restoreTasks(const QList<std::pair<qsizetype, TaskItem>>& taken) {
+    bool restored = false;
+    for (const auto& [position, task] : taken) {
+        if (indexOfTask(task.id) >= 0)
+            continue;
+        insertTask(std::min(position, m_tasks.size()), task);
+        restored = true;
+    }
+    return restored;
 }

@@ -4,6 +4,7 @@
 
 #include <QAbstractListModel>
 #include <QList>
+#include <QSet>
 #include <QtQml/qqmlregistration.h>
 
 // The rows of the root screen's task list: the unfinished tasks, then, when there are finished
@@ -35,11 +36,12 @@ public:
         CompletedAtRole, // QDateTime, undefined when absent
         TagsRole,
         // What the card's facts line shows, decided by TaskFacts.
-        DueTextRole,         // the deadline as text; empty when no date is shown
-        ShowsNoDeadlineRole, // the card says "no deadline"
-        ChecklistTextRole,   // "done/total"; empty without a checklist
-        CompletedTextRole,   // completion time of a done task; empty otherwise
-        SpokenTextRole,      // the whole card as one line for a screen reader
+        DueTextRole,          // the deadline as text; empty when no date is shown
+        ShowsNoDeadlineRole,  // the card says "no deadline"
+        ChecklistTextRole,    // "done/total"; empty without a checklist
+        CompletedTextRole,    // completion time of a done task; empty otherwise
+        HasPendingChangeRole, // a change to it waits to be sent
+        SpokenTextRole,       // the whole card as one line for a screen reader
     };
     Q_ENUM(Role)
 
@@ -76,6 +78,13 @@ public:
     bool replaceTask(qsizetype index, TaskItem task);
     void insertTask(qsizetype index, TaskItem task);
     void removeTask(qsizetype index);
+    // Removes every task with that id; returns them with their positions, ascending.
+    QList<std::pair<qsizetype, TaskItem>> takeTasks(const QString& id);
+    // Puts taken tasks back at their old positions, except those listed again meanwhile;
+    // false when none went back.
+    bool restoreTasks(const QList<std::pair<qsizetype, TaskItem>>& taken);
+    // The tasks with a change not yet accepted by the service.
+    void setPendingIds(QSet<QString> ids);
 
 private:
     static QVariant headerRowData(int role);
@@ -90,4 +99,5 @@ private:
     // Positions in m_tasks of the unfinished and the finished tasks, ascending.
     QList<qsizetype> m_active;
     QList<qsizetype> m_done;
+    QSet<QString> m_pendingIds;
 };

@@ -1,7 +1,10 @@
 #include "OndrelUI/models/TaskSearchModel.h"
 
 #include "OndrelCore/planning/TaskSort.h"
+#include "OndrelUI/offline/OfflineMode.h"
+#include "OndrelUI/offline/OfflineReplica.h"
 #include "OndrelUI/viewmodels/AppViewModel.h"
+#include "OndrelUI/viewmodels/FailureText.h"
 #include "OndrelUI/viewmodels/SessionAttempt.h"
 
 #include <algorithm>
@@ -76,11 +79,17 @@ QCoro::Task<void> TaskSearchModel::loadAllTasks() {
     if (!self || ticket != m_loads)
         co_return;
     setLoading(false);
-    if (outcome.error)
-        co_return setErrorText(
-            AppViewModel::failureText(outcome.error, QStringLiteral("найти во всех папках")));
+    // Unreachable, every folder is searched in the replica: the last list plus local changes.
+    OfflineMode* offline = m_viewModel->offline();
+    QList<TaskItem> found;
+    if (!outcome.error)
+        found = sortTasks(*outcome.value, sort);
+    else if (offline->absorbs(outcome.error) && offline->replica())
+        found = offline->replica()->store().tasks(std::nullopt, sort);
+    else
+        co_return setErrorText(failureText(outcome.error, QStringLiteral("найти во всех папках")));
     setErrorText({});
-    m_allTasks->setTasks(sortTasks(*outcome.value, sort));
+    m_allTasks->setTasks(std::move(found));
 }
 
 void TaskSearchModel::setSourceModel(QAbstractItemModel* source) {

@@ -3,7 +3,8 @@ import QtQuick.Controls
 import Ondrel.UI
 
 // The window's content: the sign-in panel while signed out, the root screen once the gate has
-// a view model.
+// a view model, nothing but a quiet wait while the stored sign-in is read; above them, until
+// dismissed, the line that says the keyring refused the sign-in.
 Item {
     id: gateView
 
@@ -13,26 +14,60 @@ Item {
     // Checks for an update or installs the one found; null hides the root screen's update
     // buttons.
     property AppUpdater updater: null
+    // Requests from outside the window for the root screen; null when nothing sends them.
+    property CaptureRequests capture: null
     // The root screen while signed in, whose actions the window's menu offers; null otherwise.
     readonly property RootView rootView: rootScreen.item as RootView
+
+    KeyringNotice {
+        id: keyringNotice
+        width: parent.width
+        gate: gateView.gate
+    }
 
     Loader {
         id: rootScreen
         objectName: "rootScreen"
         anchors.fill: parent
+        anchors.topMargin: keyringNotice.height
         active: gateView.gate.viewModel !== null
         sourceComponent: RootView {
             viewModel: gateView.gate.viewModel
             recorder: gateView.recorder
             updateState: gateView.updateState
             updater: gateView.updater
+            capture: gateView.capture
+        }
+    }
+
+    // The keyring may be asking the user to unlock it: after a moment, say what is awaited.
+    Column {
+        anchors.centerIn: parent
+        spacing: 12
+        visible: !gateView.gate.ready && waitShown.elapsed
+        BusyIndicator {
+            anchors.horizontalCenter: parent.horizontalCenter
+            running: parent.visible
+        }
+        Text {
+            text: "Открываем связку ключей…"
+            font.pixelSize: Theme.callout
+            color: Theme.secondary
+        }
+        Timer {
+            id: waitShown
+            property bool elapsed: false
+            interval: 600
+            running: !gateView.gate.ready
+            onTriggered: waitShown.elapsed = true
         }
     }
 
     Rectangle {
         objectName: "signInPanel"
         anchors.fill: parent
-        visible: gateView.gate.viewModel === null
+        anchors.topMargin: keyringNotice.height
+        visible: gateView.gate.ready && gateView.gate.viewModel === null
         color: Theme.odBackground
 
         GradientFill {
@@ -138,6 +173,12 @@ Item {
                     color: Theme.accentText
                 }
                 onClicked: gateView.gate.cancelSignIn()
+            }
+
+            SignInAddress {
+                width: parent.width
+                visible: gateView.gate.busy
+                address: gateView.gate.signInAddress
             }
 
             Text {

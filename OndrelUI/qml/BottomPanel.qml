@@ -4,18 +4,23 @@ import QtQuick.Layouts
 import Ondrel.UI
 
 // The root screen's bottom panel, top to bottom: the assistant's answer, the progress of a
-// capture, the error line (with the offer to send a failed recording again) and the input row
-// with the text field, the microphone and the send button. While a capture runs the answer and
-// the error line give way to the progress row. Disabled controls are dimmed.
+// capture, a reminder the desktop could not show, the error line (with the offer to send a
+// failed recording again) and the input row with the text field, the microphone and the send
+// button. While a capture runs the answer and the error line give way to the progress row.
+// Disabled controls are dimmed.
 Rectangle {
     id: panel
 
     required property AppViewModel viewModel
     required property AudioRecorder recorder
     property string micToolTip
+    // Shown as a button while it is enabled.
+    property Action undoAction: null
 
     readonly property bool busy: viewModel.isBusy
     readonly property bool recording: recorder.isRecording
+    readonly property bool waitingShown: viewModel.offline.waitingCaptures > 0
+    readonly property bool undoShown: undoAction !== null && undoAction.enabled
 
     function focusInput() {
         input.forceActiveFocus()
@@ -67,6 +72,28 @@ Rectangle {
             }
         }
 
+        // A reminder the desktop had no way to show.
+        RowLayout {
+            x: 16
+            width: parts.width - 2 * 16
+            visible: panel.viewModel.reminderNotice !== ""
+            spacing: 6
+
+            Symbol {
+                symbol: "bell"
+                size: Theme.caption
+                color: Theme.accent
+            }
+            Text {
+                objectName: "reminderLine"
+                Layout.fillWidth: true
+                text: panel.viewModel.reminderNotice
+                elide: Text.ElideRight
+                font.pixelSize: Theme.caption
+                color: Theme.primary
+            }
+        }
+
         RowLayout {
             objectName: "errorRow"
             x: 16
@@ -102,6 +129,46 @@ Rectangle {
 
                 FocusRing {
                     visible: retryButton.visualFocus
+                    cornerRadius: 4
+                }
+            }
+        }
+
+        RowLayout {
+            objectName: "queueRow"
+            x: 16
+            width: parts.width - 2 * 16
+            visible: panel.waitingShown || panel.undoShown
+            spacing: 10
+
+            Text {
+                id: waiting
+                objectName: "waitingLine"
+                Layout.fillWidth: true
+                visible: panel.waitingShown
+                text: "Ждут отправки: " + panel.viewModel.offline.waitingCaptures
+                font.pixelSize: Theme.caption
+                color: Theme.secondary
+            }
+            Item {
+                Layout.fillWidth: true
+                visible: !panel.waitingShown
+            }
+            AbstractButton {
+                id: undoButton
+                objectName: "undoButton"
+                visible: panel.undoShown
+                action: panel.undoAction
+                contentItem: SymbolLabel {
+                    symbol: "arrow.uturn.backward"
+                    text: undoButton.text
+                    size: Theme.caption
+                    color: Theme.accent
+                    weight: Font.DemiBold
+                }
+
+                FocusRing {
+                    visible: undoButton.visualFocus
                     cornerRadius: 4
                 }
             }

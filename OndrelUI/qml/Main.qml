@@ -14,6 +14,10 @@ ApplicationWindow {
     required property UpdateState updateState
     required property AppUpdater updater
     required property Appearance appearance
+    // Record and write requests from outside the window, which the root screen performs.
+    required property CaptureRequests capture
+    // The start-at-login entry; null where the window is shown without it.
+    property LoginAutostart autostart: null
     readonly property RootView rootView: gateView.rootView
 
     visible: false
@@ -80,6 +84,7 @@ ApplicationWindow {
 
         ContextMenu {
             title: "Ondrel"
+            minimumWidth: 320
             SymbolMenuItem {
                 id: aboutItem
                 text: "О программе Ondrel"
@@ -91,6 +96,35 @@ ApplicationWindow {
             }
             AppearanceMenu {
                 appearance: window.appearance
+            }
+            MenuSeparator {}
+            SymbolMenuItem {
+                objectName: "autostartItem"
+                text: "Запускать при входе в систему"
+                enabled: window.autostart !== null
+                symbol: window.autostart?.enabled ? "checkmark" : ""
+                checkable: true
+                checked: window.autostart?.enabled ?? false
+                indicator: null
+                onTriggered: {
+                    window.autostart.enabled = !window.autostart.enabled
+                    checked = Qt.binding(() => window.autostart?.enabled ?? false)
+                }
+            }
+            SymbolMenuItem {
+                objectName: "signOutItem"
+                text: "Выйти из аккаунта"
+                enabled: window.gate.isAuthed
+                onTriggered: window.gate.signOut()
+            }
+            MenuSeparator {}
+            SymbolMenuItem {
+                action: Action {
+                    text: "Выйти"
+                    shortcut: StandardKey.Quit
+                    onTriggered: Qt.quit()
+                }
+                keys: "Ctrl+Q"
             }
         }
 
@@ -134,6 +168,7 @@ ApplicationWindow {
         recorder: window.recorder
         updateState: window.updateState
         updater: window.updater
+        capture: window.capture
     }
 
     UpdateDialog {

@@ -76,6 +76,7 @@ Item {
         active: sheets.showing === "detail"
         sourceComponent: Sheet {
             objectName: "detailSheet"
+            title: "Задача"
             trailingText: "Готово"
             preferredHeight: headerHeight + detailForm.contentHeight
             onTrailingClicked: close()

@@ -16,6 +16,8 @@ Rectangle {
     required property UpdateState updateState
     // Checks for an update or installs the one found; null hides both update buttons.
     property AppUpdater updater: null
+    // Record and write requests from outside the window, performed as the menu's actions.
+    property CaptureRequests capture: null
 
     readonly property Action nextFolderAction: Action {
         text: "Следующая папка"
@@ -52,6 +54,13 @@ Rectangle {
         text: "Найти задачу"
         shortcut: "Ctrl+F"
         onTriggered: root.openSearch()
+    }
+    // Offered for a few seconds after a task is completed, reopened or deleted; Ctrl+Z while
+    // it shows.
+    readonly property Action undoAction: Action {
+        text: "Отменить"
+        enabled: root.viewModel.offline.undo.shown
+        onTriggered: root.viewModel.offline.undo.undo()
     }
     readonly property Action reloadAction: Action {
         text: "Обновить список"
@@ -113,11 +122,35 @@ Rectangle {
                 keyboardReturn.restart()
         }
     }
+    Connections {
+        target: root.capture
+        function onRecordRequested() {
+            root.recordAction.trigger()
+        }
+        function onWriteRequested() {
+            root.writeAction.trigger()
+        }
+    }
+
     // Once the closing popup is done with the focus.
     Timer {
         id: keyboardReturn
         interval: 0
         onTriggered: root.returnKeyboard()
+    }
+
+    // A reminder's notification was clicked: its task's edit sheet.
+    Connections {
+        target: root.viewModel
+        function onEditRequested(taskId) {
+            sheets.editTask(taskId)
+        }
+    }
+
+    Shortcut {
+        sequence: "Ctrl+Z"
+        enabled: root.undoAction.enabled
+        onActivated: root.undoAction.trigger()
     }
 
     // Ctrl+1 … Ctrl+9: the folder at that place of the tabs.
@@ -146,6 +179,19 @@ Rectangle {
             onSearch: root.openSearch()
         }
 
+        // Without the service: since when the lists are not updated.
+        Text {
+            objectName: "connectionLine"
+            Layout.fillWidth: true
+            visible: text !== ""
+            text: root.viewModel.offline.connection.line
+            horizontalAlignment: Text.AlignHCenter
+            topPadding: 2
+            bottomPadding: 2
+            font.pixelSize: Theme.caption2
+            color: Theme.secondary
+        }
+
         FolderTabsView {
             Layout.fillWidth: true
             folders: root.viewModel.folderModel
@@ -170,7 +216,7 @@ Rectangle {
 
             EmptyStateView {
                 anchors.fill: parent
-                visible: !root.searching && search.resultCount === 0
+                visible: !root.searching && taskList.count === 0
             }
             Text {
                 anchors.centerIn: parent
@@ -184,9 +230,9 @@ Rectangle {
             TaskListView {
                 id: taskList
                 anchors.fill: parent
-                visible: search.resultCount > 0
+                visible: count > 0
                 viewModel: root.viewModel
-                rows: search
+                results: search
                 searching: root.searching
                 onOpen: (taskId, folderId) => root.openTask(taskId, folderId)
                 onDetails: taskId => sheets.showDetails(taskId)
@@ -200,6 +246,7 @@ Rectangle {
             viewModel: root.viewModel
             recorder: root.recorder
             micToolTip: root.recordAction.text + " (" + root.recordAction.shortcut + ")"
+            undoAction: root.undoAction
         }
     }
 

@@ -13,6 +13,9 @@ Popup {
     property string leadingText
     property string trailingText
     property bool trailingEnabled: true
+    // The header buttons' object names, for a sheet whose buttons change with its state.
+    property string leadingName: "sheetLeadingButton"
+    property string trailingName: "sheetTrailingButton"
     property real minimumWidth: 440
     property real preferredHeight: 500
     // What the header row and its rule take of the height.
@@ -66,13 +69,14 @@ Popup {
                 implicitHeight: leading.implicitHeight
                 TextButton {
                     id: leading
-                    objectName: "sheetLeadingButton"
+                    objectName: sheet.leadingName
                     visible: sheet.leadingText !== ""
                     text: sheet.leadingText
                     onClicked: sheet.leadingClicked()
                 }
             }
             Text {
+                objectName: "sheetTitle"
                 Layout.fillWidth: true
                 text: sheet.title
                 elide: Text.ElideRight
@@ -86,7 +90,7 @@ Popup {
                 implicitHeight: trailing.implicitHeight
                 TextButton {
                     id: trailing
-                    objectName: "sheetTrailingButton"
+                    objectName: sheet.trailingName
                     anchors.right: parent.right
                     visible: sheet.trailingText !== ""
                     enabled: sheet.trailingEnabled

@@ -96,9 +96,9 @@ Rectangle {
 
                     SymbolLabel {
                         objectName: "folderLabel"
-                        visible: card.task.folderName !== ""
+                        visible: text !== ""
                         symbol: "folder"
-                        text: card.task.folderName
+                        text: card.task.folderName ?? ""
                     }
                     Text {
                         width: parent.width
@@ -131,6 +131,15 @@ Rectangle {
                         Row {
                             spacing: 10
 
+                            Symbol {
+                                objectName: "pendingMark"
+                                anchors.verticalCenter: parent.verticalCenter
+                                visible: card.task.hasPendingChange === true
+                                symbol: "clock.arrow.circlepath"
+                                size: Theme.caption2
+                                color: Theme.secondary
+                                Accessible.name: "Изменение ещё не отправлено"
+                            }
                             SymbolLabel {
                                 anchors.verticalCenter: parent.verticalCenter
                                 visible: card.task.dueText !== ""
@@ -206,7 +215,7 @@ Rectangle {
             SymbolMenuItem {
                 text: card.task.isDone ? "Вернуть в работу" : "Выполнить"
                 symbol: card.task.isDone ? "arrow.uturn.backward" : "checkmark"
-                keys: "Space"
+                keys: "Пробел"
                 onTriggered: card.toggle()
             }
             SymbolMenuItem {

@@ -10,8 +10,11 @@ ListView {
     id: list
 
     required property AppViewModel viewModel
-    required property TaskSearchModel rows
+    required property TaskSearchModel results
     property bool searching: false
+    // The results only while searching: the folder's own rows keep a moved card (one just
+    // completed) current, which a filtering proxy turns into a reset.
+    readonly property var rows: searching ? results : viewModel.taskRows
 
     signal open(string taskId, string folderId)
     signal details(string taskId)
@@ -25,7 +28,8 @@ ListView {
             if (rows.taskIdAtRow(currentIndex) === "")
                 currentIndex = rows.adjacentTaskRow(-1, 1)
             if (currentIndex >= 0)
-                open(rows.taskIdAtRow(currentIndex), rows.folderIdAtRow(currentIndex))
+                open(rows.taskIdAtRow(currentIndex),
+                     searching ? results.folderIdAtRow(currentIndex) : "")
         } else
             return false
         return true
@@ -36,6 +40,7 @@ ListView {
     model: rows
     // A new result set starts at its first card.
     onCountChanged: if (searching) currentIndex = rows.adjacentTaskRow(-1, 1)
+    onModelChanged: currentIndex = searching ? rows.adjacentTaskRow(-1, 1) : -1
     Accessible.role: Accessible.List
     Accessible.name: "Задачи"
     spacing: 10
@@ -72,7 +77,8 @@ ListView {
         width: ListView.view.width
         focused: ListView.isCurrentItem && (list.activeFocus || list.searching)
         onToggle: taskId => list.viewModel.toggleTask(taskId)
-        onOpen: taskId => list.open(taskId, list.rows.folderIdAtRow(index))
+        onOpen: taskId => list.open(taskId,
+                                   list.searching ? list.results.folderIdAtRow(index) : "")
         onDetails: taskId => list.details(taskId)
         onDelete_: taskId => list.viewModel.removeTask(taskId)
     }

@@ -84,6 +84,7 @@ QtObject {
         "arrow.up": "\ue5d8",
         "arrow.up.arrow.down.circle": "\ue8d6",
         "arrow.uturn.backward": "\ue166",
+        "bell": "\ue7f4",
         "brain.head.profile": "\uea4a",
         "calendar": "\ue935",
         "checklist": "\ue6b1",

@@ -1,25 +1,32 @@
-import QtQml
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import Ondrel.UI
 
-// The updater's window: opens whenever the user starts a check and follows the updater from
-// the check through the download to the hand-over. While a package is downloaded or verified
-// it stays open; the download can be cancelled.
-Dialog {
+// The updater's sheet: opens whenever the user starts a check and follows the updater from
+// the check through the download to the hand-over. Its header holds the choices of the moment
+// ("Позже" and "Скачать и установить", "Отмена" of a download, "Закрыть"). While a package is
+// downloaded or verified it stays open.
+Sheet {
     id: dialog
 
     required property AppUpdater updater
     readonly property int phase: updater.state
+    readonly property bool offering: phase === AppUpdater.UpdateFound
     readonly property bool installing: phase === AppUpdater.Downloading
                                        || phase === AppUpdater.Verifying
 
-    anchors.centerIn: parent
-    width: Math.min(460, parent ? parent.width - 32 : 460)
-    modal: true
     title: "Обновление Ondrel"
-    closePolicy: installing ? Popup.NoAutoClose : Popup.CloseOnEscape
+    minimumWidth: 460
+    preferredHeight: headerHeight + column.implicitHeight + 2 * 20
+    closePolicy: installing ? Popup.NoAutoClose
+                            : Popup.CloseOnEscape | Popup.CloseOnPressOutside
+    leadingText: offering ? "Позже" : phase === AppUpdater.Downloading ? "Отмена" : ""
+    leadingName: offering ? "laterButton" : "cancelButton"
+    trailingText: offering ? "Скачать и установить" : installing ? "" : "Закрыть"
+    trailingName: offering ? "installButton" : "closeButton"
+    onLeadingClicked: offering ? close() : updater.cancelDownload()
+    onTrailingClicked: offering ? updater.downloadAndInstall() : close()
     onClosed: updater.dismiss()
 
     Connections {
@@ -50,7 +57,10 @@ Dialog {
     }
 
     ColumnLayout {
+        id: column
+
         anchors.fill: parent
+        anchors.margins: 20
         spacing: 12
 
         RowLayout {
@@ -62,97 +72,84 @@ Dialog {
                 visible: dialog.phase === AppUpdater.Checking
                          || dialog.phase === AppUpdater.Verifying
                 running: visible
-                Layout.preferredWidth: 32
-                Layout.preferredHeight: 32
+                Layout.preferredWidth: 24
+                Layout.preferredHeight: 24
             }
-            Label {
+            Symbol {
+                visible: dialog.phase === AppUpdater.Failed
+                symbol: "exclamationmark.triangle.fill"
+                size: Theme.body
+                color: Theme.orange
+            }
+            Text {
                 objectName: "statusText"
                 text: dialog.statusText()
                 wrapMode: Text.Wrap
                 textFormat: Text.PlainText
-                font.bold: dialog.phase === AppUpdater.UpdateFound
+                font.pixelSize: Theme.body
+                font.weight: dialog.offering ? Font.DemiBold : Font.Normal
+                color: Theme.primary
                 Layout.fillWidth: true
             }
         }
 
         ScrollView {
-            visible: dialog.phase === AppUpdater.UpdateFound && dialog.updater.notes !== ""
+            visible: dialog.offering && dialog.updater.notes !== ""
             clip: true
             Layout.fillWidth: true
             Layout.preferredHeight: Math.min(notes.implicitHeight, 220)
 
-            Label {
+            Text {
                 id: notes
                 objectName: "notesText"
-                width: dialog.availableWidth
+                width: column.width
                 text: dialog.updater.notes
                 textFormat: Text.PlainText
                 wrapMode: Text.Wrap
+                font.pixelSize: Theme.body
+                color: Theme.secondary
             }
         }
 
-        Button {
+        TextButton {
             objectName: "notesLinkButton"
-            visible: dialog.phase === AppUpdater.UpdateFound
-                     && dialog.updater.notesLink !== ""
-            flat: true
+            visible: dialog.offering && dialog.updater.notesLink !== ""
             text: "Что нового в этой версии"
             onClicked: Qt.openUrlExternally(dialog.updater.notesLink)
         }
 
         ProgressBar {
+            id: progress
             objectName: "progressBar"
             visible: dialog.phase === AppUpdater.Downloading
             value: dialog.updater.progress
             Layout.fillWidth: true
+
+            background: Rectangle {
+                implicitHeight: 6
+                radius: 3
+                color: Theme.outline
+            }
+            contentItem: Item {
+                implicitHeight: 6
+                Rectangle {
+                    width: progress.visualPosition * parent.width
+                    height: parent.height
+                    radius: 3
+                    color: Theme.accent
+                }
+            }
         }
 
-        Label {
+        Text {
             objectName: "packagePath"
             visible: dialog.phase === AppUpdater.HandedOver
             text: dialog.updater.packagePath
             textFormat: Text.PlainText
             wrapMode: Text.WrapAnywhere
-            opacity: 0.7
+            font.pixelSize: Theme.callout
+            color: Theme.secondary
             Layout.fillWidth: true
-        }
-    }
-
-    footer: Item {
-        implicitHeight: buttons.implicitHeight + 24
-
-        RowLayout {
-            id: buttons
-            anchors.right: parent.right
-            anchors.rightMargin: 12
-            anchors.verticalCenter: parent.verticalCenter
-            spacing: 8
-
-            Button {
-                objectName: "laterButton"
-                visible: dialog.phase === AppUpdater.UpdateFound
-                text: "Позже"
-                onClicked: dialog.close()
-            }
-            Button {
-                objectName: "installButton"
-                visible: dialog.phase === AppUpdater.UpdateFound
-                text: "Скачать и установить"
-                highlighted: true
-                onClicked: dialog.updater.downloadAndInstall()
-            }
-            Button {
-                objectName: "cancelButton"
-                visible: dialog.phase === AppUpdater.Downloading
-                text: "Отмена"
-                onClicked: dialog.updater.cancelDownload()
-            }
-            Button {
-                objectName: "closeButton"
-                visible: !dialog.installing && dialog.phase !== AppUpdater.UpdateFound
-                text: "Закрыть"
-                onClicked: dialog.close()
-            }
         }
     }
 }

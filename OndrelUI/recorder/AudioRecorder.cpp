@@ -33,11 +33,13 @@ AudioRecorder::AudioRecorder(std::unique_ptr<PcmSource> source, QObject* parent)
     m_meteringTimer.setInterval(meteringInterval);
     connect(&m_meteringTimer, &QTimer::timeout, this, &AudioRecorder::meter);
     connect(m_source.get(), &PcmSource::captured, this, &AudioRecorder::onCaptured);
-    connect(m_source.get(), &PcmSource::failed, this, &AudioRecorder::endRecording);
+    connect(m_source.get(), &PcmSource::failed, this,
+            [this] { endRecording(Interruption::deviceLost); });
 }
 
 AudioRecorder::~AudioRecorder() {
-    completeRecording();
+    if (m_recording)
+        completeRecording();
 }
 
 void AudioRecorder::start() {
@@ -57,11 +59,12 @@ void AudioRecorder::start() {
         m_recording.get(), &RecordingSession::failed, this,
         [this, number] {
             if (number == m_recordingNumber)
-                endRecording();
+                endRecording(); // which finds the failure
         },
         Qt::QueuedConnection);
     m_fileURL = QUrl::fromLocalFile(path);
     m_fileComplete = false;
+    m_interruption.reset();
     m_meteringTimer.start();
     Q_EMIT isRecordingChanged();
 }
@@ -92,22 +95,27 @@ QByteArray AudioRecorder::stopRecording() {
     return stop().value_or(QByteArray());
 }
 
-void AudioRecorder::endRecording() {
+// `cause` is what ended it when not a stop; an encoder's failure outweighs it.
+void AudioRecorder::endRecording(std::optional<Interruption> cause) {
+    if (!m_recording)
+        return; // stopped meanwhile: a late report concerns nothing
     if (!completeRecording())
-        return;
+        cause = Interruption::encoderFailed;
+    m_interruption = cause;
     Q_EMIT isRecordingChanged();
     setLevel(0);
+    if (cause)
+        Q_EMIT interrupted(*cause);
 }
 
-// Without announcing anything: the destructor uses it too. False when nothing was recording.
+// Without announcing anything: the destructor uses it too. False when the file does not hold
+// everything captured.
 bool AudioRecorder::completeRecording() {
-    if (!m_recording)
-        return false;
     m_meteringTimer.stop();
     m_source->stop(); // may still hand over the last samples
     const std::unique_ptr<RecordingSession> recording = std::move(m_recording);
     m_fileComplete = recording->finish();
-    return true;
+    return m_fileComplete && recording->encodedAll();
 }
 
 void AudioRecorder::onCaptured(const QByteArray& pcm) {

@@ -24,6 +24,10 @@ class AudioRecorder : public QObject {
     Q_PROPERTY(double level READ level NOTIFY levelChanged)
 
 public:
+    // What ended a recording before stop() was called.
+    enum class Interruption { deviceLost, encoderFailed };
+    Q_ENUM(Interruption)
+
     // Records from the system's default input device.
     explicit AudioRecorder(QObject* parent = nullptr);
     AudioRecorder(std::unique_ptr<PcmSource> source, QObject* parent = nullptr);
@@ -34,6 +38,8 @@ public:
     double level() const { return m_level; }
     // The file of the current or last recording.
     std::optional<QUrl> fileURL() const { return m_fileURL; }
+    // What cut the current or last recording short, if anything did.
+    std::optional<Interruption> interruption() const { return m_interruption; }
 
     // Begins a new recording; one already running is stopped first and its file completed.
     // Throws RecorderError (no input device, a device that refuses to open, a file that cannot
@@ -51,9 +57,13 @@ public:
 Q_SIGNALS:
     void isRecordingChanged();
     void levelChanged();
+    // A recording ended short: by itself, or its sound could not all be kept (which may come
+    // to light only as it is stopped). It is completed like a stopped one, so stop() hands back
+    // whatever it holds. Emitted once the recording has ended.
+    void interrupted(AudioRecorder::Interruption cause);
 
 private:
-    void endRecording();
+    void endRecording(std::optional<Interruption> cause = std::nullopt);
     bool completeRecording();
     void onCaptured(const QByteArray& pcm);
     void meter();
@@ -64,6 +74,7 @@ private:
     quint64 m_recordingNumber = 0;                 // tells a late failure report from a current one
     std::optional<QUrl> m_fileURL;
     bool m_fileComplete = false; // of m_fileURL
+    std::optional<Interruption> m_interruption;
     double m_level = 0;
     QTimer m_meteringTimer;
 };

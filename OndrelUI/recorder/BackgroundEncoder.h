@@ -26,6 +26,8 @@ public:
     // Waits for the appended samples, then completes the file. True when the file is complete
     // and playable, which it may still be after a reported failure. Call it once.
     bool finish();
+    // After finish(): whether every sample appended was encoded.
+    bool encodedAll() const { return !m_failed; }
 
 Q_SIGNALS:
     // Emitted on the owner's thread.
@@ -37,7 +39,7 @@ private:
 
     // After construction only the worker thread touches it, until the thread has ended.
     std::unique_ptr<AacFileEncoder> m_encoder;
-    bool m_failed = false; // worker side
+    bool m_failed = false; // worker side until the worker has ended
     QThread m_thread;
     QObject m_worker; // lives on m_thread; its queue carries the samples
 };

@@ -26,6 +26,8 @@ public:
     std::optional<double> takeLevel() { return m_meter.take(); }
     // Encodes the rest and completes the file; true when it is playable. Call it once.
     bool finish();
+    // After finish(): whether every sample added reached the file.
+    bool encodedAll() const { return m_encoder.encodedAll(); }
 
 Q_SIGNALS:
     // The encoder failed; what follows is dropped.

@@ -126,7 +126,9 @@ QCoro::Task<YandexLogin::TokenPair> YandexLogin::login(QUrl baseURL) {
     const auto flow = std::make_shared<Flow>();
     m_pending = flow;
     Q_EMIT pendingChanged();
-    if (!m_browser(startURL(baseURL)))
+    // The browser step may itself have ended this flow (cancelled it, or started a newer one)
+    // before it reports failure; then that ending stands.
+    if (!m_browser(startURL(baseURL)) && m_pending == flow)
         finish(
             std::make_exception_ptr(BrowserFlowError(BrowserFlowError::Kind::browserUnavailable)));
 

@@ -2,6 +2,7 @@
 
 #include "OndrelUI/update/AppVersion.h"
 #include "OndrelUI/update/AppcastParser.h"
+#include "OndrelUI/update/FileErrorText.h"
 #include "OndrelUI/update/PackageVerifier.h"
 #include "OndrelUI/update/UpdateChoice.h"
 #include "OndrelUI/update/UpdateDownload.h"
@@ -12,13 +13,20 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QtConcurrent/QtConcurrentRun>
+
+#include <openssl/crypto.h>
 
 namespace {
 
 // A package may take as long as the user lets it, but not sit silent for long.
 constexpr auto packageStallTimeout = std::chrono::seconds(60);
 constexpr int maxNameAttempts = 100;
+
+QString unwritablePackage() {
+    return QStringLiteral("Не удалось записать пакет: %1");
+}
 
 // The package's name as the server gave it, reduced to characters that are safe in any file
 // system and shell.
@@ -40,8 +48,11 @@ QString candidateName(const QString& folder, const QString& name, int attempt) {
                                  name.mid(stem));
 }
 
+// Runs on a pool thread that outlives the job, possibly past the end of main(): OpenSSL's
+// per-thread state is freed here rather than left for a thread exit that may never come.
 std::optional<QString> verifyPackage(const QString& path, qint64 length,
                                      const QByteArray& signature, const QByteArray& publicKey) {
+    const auto releaseThreadState = qScopeGuard([] { OPENSSL_thread_stop(); });
     try {
         PackageVerifier::verify(path, length, signature, publicKey);
         return std::nullopt;
@@ -146,10 +157,12 @@ void AppUpdater::downloadAndInstall() {
         return fail(QStringLiteral("В этой сборке нет ключа для проверки обновлений, поэтому "
                                    "устанавливать их нельзя"));
     const QString folder = m_settings.downloadFolder;
+    if (folder.isEmpty() || !QDir().mkpath(folder))
+        return fail(QStringLiteral("Папки загрузок «%1» нет, и создать её не удалось").arg(folder));
     m_package = std::make_unique<QTemporaryFile>(
         QDir(folder).filePath(QStringLiteral(".ondrel-update-XXXXXX.part")));
-    if (folder.isEmpty() || !QDir().mkpath(folder) || !m_package->open()) {
-        const QString reason = m_package->errorString();
+    if (!m_package->open()) {
+        const QString reason = FileErrorText::describe(*m_package);
         m_package.reset();
         return fail(QStringLiteral("Не удалось создать файл в папке загрузок «%1»: %2")
                         .arg(folder, reason));
@@ -158,7 +171,7 @@ void AppUpdater::downloadAndInstall() {
         m_network, m_update->enclosure.url, *m_package,
         {.maxBytes = m_update->enclosure.length,
          .tooLarge = QStringLiteral("Сервер прислал больше, чем объявлено в ленте"),
-         .unwritable = QStringLiteral("Не удалось записать пакет: %1"),
+         .unwritable = unwritablePackage(),
          .stallTimeout = packageStallTimeout,
          .deadline = std::nullopt},
         this);
@@ -186,7 +199,7 @@ void AppUpdater::finishDownload() {
     if (fetch->failure())
         return refuse(*fetch->failure());
     if (!m_package->flush())
-        return refuse(m_package->errorString());
+        return refuse(unwritablePackage().arg(FileErrorText::describe(*m_package)));
     setState(State::Verifying);
     m_verification.setFuture(QtConcurrent::run(verifyPackage, m_package->fileName(),
                                                m_update->enclosure.length,
@@ -204,7 +217,7 @@ void AppUpdater::finishVerification() {
             return handOver(path);
     }
     refuse(QStringLiteral("Не удалось сохранить пакет в папке загрузок: %1")
-               .arg(m_package->errorString()));
+               .arg(FileErrorText::describe(*m_package)));
 }
 
 // Only a package that passed verification and was renamed out of its temporary name gets here.

@@ -28,11 +28,18 @@ public:
         if (m_xml.hasError())
             fail(QStringLiteral("Лента обновлений повреждена (строка %1): %2")
                      .arg(m_xml.lineNumber())
-                     .arg(m_xml.errorString()));
+                     .arg(xmlErrorText(m_xml.error())));
         return m_items;
     }
 
 private:
+    // The reader's own errorString() is English.
+    static QString xmlErrorText(QXmlStreamReader::Error error) {
+        if (error == QXmlStreamReader::PrematureEndOfDocumentError)
+            return QStringLiteral("документ оборван");
+        return QStringLiteral("нарушена разметка XML");
+    }
+
     [[noreturn]] static void fail(const QString& reason) { throw UpdateFailure(reason); }
 
     bool enterRoot() {

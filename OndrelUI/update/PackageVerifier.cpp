@@ -1,5 +1,6 @@
 #include "OndrelUI/update/PackageVerifier.h"
 
+#include "OndrelUI/update/FileErrorText.h"
 #include "OndrelUI/update/UpdateFailure.h"
 
 #include <QFile>
@@ -33,8 +34,8 @@ bool signatureMatches(const uchar* data, qint64 size, const QByteArray& signatur
 }
 
 UpdateFailure unreadable(const QFile& file) {
-    return UpdateFailure(
-        QStringLiteral("Не удалось прочитать скачанный пакет: %1").arg(file.errorString()));
+    return UpdateFailure(QStringLiteral("Не удалось прочитать скачанный пакет: %1")
+                             .arg(FileErrorText::describe(file)));
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 #include "OndrelUI/update/UpdateDownload.h"
 
-#include <QIODevice>
+#include "OndrelCore/client/TransportError.h"
+#include "OndrelUI/update/FileErrorText.h"
+
+#include <QFileDevice>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 
@@ -51,9 +54,15 @@ void UpdateDownload::take() {
     if (chunk.size() > m_limits.maxBytes - m_received)
         return stop(m_limits.tooLarge);
     if (m_sink.write(chunk) != chunk.size())
-        return stop(m_limits.unwritable.arg(m_sink.errorString()));
+        return stop(m_limits.unwritable.arg(sinkErrorText()));
     m_received += chunk.size();
     Q_EMIT progressed(m_received);
+}
+
+QString UpdateDownload::sinkErrorText() const {
+    if (const auto* file = qobject_cast<const QFileDevice*>(&m_sink))
+        return FileErrorText::describe(*file);
+    return QStringLiteral("приёмник не принял данные");
 }
 
 bool UpdateDownload::answeredWithSuccess() const {
@@ -84,6 +93,7 @@ std::optional<QString> UpdateDownload::failureOfFinishedReply() const {
     if (m_reply->error() == QNetworkReply::OperationCanceledError)
         return QStringLiteral("Сервер обновлений не отвечает");
     if (m_reply->error() != QNetworkReply::NoError)
-        return QStringLiteral("Нет связи с сервером обновлений: %1").arg(m_reply->errorString());
+        return QStringLiteral("Нет связи с сервером обновлений: %1")
+            .arg(TransportError::describe(m_reply->error()));
     return std::nullopt;
 }

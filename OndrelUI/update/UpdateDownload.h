@@ -47,6 +47,7 @@ Q_SIGNALS:
 
 private:
     void take();
+    QString sinkErrorText() const;
     bool answeredWithSuccess() const;
     void stop(const QString& failure);
     void complete();

@@ -1,9 +1,8 @@
 #include "OndrelUI/viewmodels/AppViewModel.h"
 
 #include "OndrelCore/client/APIClient.h"
-#include "OndrelCore/client/APIError.h"
-#include "OndrelUI/config/Graphemes.h"
 #include "OndrelUI/session/AuthSession.h"
+#include "OndrelUI/viewmodels/FailureText.h"
 #include "OndrelUI/viewmodels/SessionAttempt.h"
 
 #include <QPointer>
@@ -12,38 +11,21 @@
 
 namespace {
 
-// Characters of an error body shown in the error line before it is cut.
-constexpr qsizetype errorBodyLimit = 140;
+QString statusLabel() {
+    return QStringLiteral("обновить статус");
+}
 
 } // namespace
 
 AppViewModel::AppViewModel(AuthSession* session, std::shared_ptr<SpeechTranscriber> transcriber,
                            QObject* parent)
     : QObject(parent), m_session(session), m_transcriber(std::move(transcriber)),
-      m_folderModel(new FolderListModel(this)), m_taskModel(new TaskListModel(this)) {}
+      m_folderModel(new FolderListModel(this)), m_taskModel(new TaskListModel(this)),
+      m_offline(new OfflineMode(this)) {
+    followOffline();
+}
 
 AppViewModel::~AppViewModel() = default;
-
-QString AppViewModel::failureText(std::exception_ptr error, const QString& label) {
-    const QString failed = QStringLiteral("Не удалось ") + label + QStringLiteral(": ");
-    try {
-        std::rethrow_exception(error);
-    } catch (const APIError& apiError) {
-        switch (apiError.kind()) {
-        case APIError::Kind::unauthorized:
-            return QStringLiteral("Сессия истекла — войди заново");
-        case APIError::Kind::http:
-            return QStringLiteral("Ошибка ") + QString::number(apiError.status()) +
-                   QStringLiteral(": ") + Graphemes::elide(apiError.body(), errorBodyLimit);
-        case APIError::Kind::invalidResponse:
-            return failed + QStringLiteral("сервис ответил не по протоколу HTTP");
-        }
-    } catch (const std::exception& other) {
-        return failed + QString::fromUtf8(other.what());
-    } catch (...) {
-    }
-    return failed + QStringLiteral("неизвестная ошибка");
-}
 
 // MARK: published fields
 
@@ -58,9 +40,17 @@ void AppViewModel::setSortByDeadline(bool byDeadline) {
     setSort(byDeadline ? TaskSort::dueAsc : TaskSort::createdDesc);
 }
 
+// A selection stays only while its folder is listed (it may have been deleted elsewhere);
+// otherwise the first folder is selected, as on the first load.
 void AppViewModel::setFolders(QList<Folder> folders) {
     if (m_folderModel->setFolders(std::move(folders)))
         Q_EMIT foldersChanged();
+    const QList<Folder>& list = this->folders();
+    const bool listed = std::any_of(list.begin(), list.end(), [&](const Folder& folder) {
+        return folder.id == m_selectedFolderId;
+    });
+    if (!listed)
+        setSelectedFolderId(list.isEmpty() ? std::nullopt : std::optional(list.first().id));
 }
 
 void AppViewModel::setSelectedFolderId(std::optional<QString> id) {
@@ -88,16 +78,7 @@ void AppViewModel::replaceTaskWithId(const QString& id, TaskItem task) {
 // there is no place for them, and a reload that lists a task again has put it back already.
 void AppViewModel::restoreTasks(const QList<std::pair<qsizetype, TaskItem>>& removed,
                                 const std::optional<QString>& folderId) {
-    if (folderId != m_listedFolderId)
-        return;
-    bool restored = false;
-    for (const auto& [position, task] : removed) {
-        if (m_taskModel->indexOfTask(task.id) >= 0)
-            continue;
-        m_taskModel->insertTask(std::min(position, tasks().size()), task);
-        restored = true;
-    }
-    if (restored)
+    if (folderId == m_listedFolderId && m_taskModel->restoreTasks(removed))
         Q_EMIT tasksChanged();
 }
 
@@ -151,18 +132,11 @@ QCoro::Task<void> AppViewModel::loadFolders() {
     if (!self || ticket != m_folderLoads)
         co_return;
     if (outcome.error) {
-        fail(outcome.error, QStringLiteral("загрузить папки"));
+        m_offline->absorbs(outcome.error) ? showCachedFolders()
+                                          : fail(outcome.error, QStringLiteral("загрузить папки"));
         co_return;
     }
     setFolders(std::move(*outcome.value));
-    // A selection stays only while its folder is listed (it may have been deleted elsewhere);
-    // otherwise the first folder is selected, as on the first load.
-    const QList<Folder>& list = folders();
-    const bool listed = std::any_of(list.begin(), list.end(), [&](const Folder& folder) {
-        return folder.id == m_selectedFolderId;
-    });
-    if (!listed)
-        setSelectedFolderId(list.isEmpty() ? std::nullopt : std::optional(list.first().id));
 }
 
 QCoro::Task<void> AppViewModel::loadTasks() {
@@ -175,15 +149,23 @@ QCoro::Task<void> AppViewModel::loadTasks() {
     if (!self || ticket != m_taskLoads)
         co_return;
     if (outcome.error) {
-        fail(outcome.error, QStringLiteral("загрузить задачи"));
+        m_offline->absorbs(outcome.error) ? showCachedTasks(folderId)
+                                          : fail(outcome.error, QStringLiteral("загрузить задачи"));
         co_return;
     }
     setTasks(sortTasks(*outcome.value, m_sort), folderId);
 }
 
 // Folders, then the selected folder's tasks: the first load and the reload after a capture.
+// With a replica, the last session's lists show at once and the queue goes out first.
 QCoro::Task<void> AppViewModel::loadAll() {
     QPointer<AppViewModel> self(this);
+    if (folders().isEmpty())
+        showCachedFolders();
+    auto syncing = m_offline->sync();
+    co_await syncing;
+    if (!self)
+        co_return;
     auto loadingFolders = loadFolders();
     co_await loadingFolders;
     if (!self)
@@ -199,17 +181,10 @@ QCoro::Task<void> AppViewModel::select(QString folderId) {
 }
 
 QCoro::Task<void> AppViewModel::selectAdjacentFolder(int offset) {
-    const QList<Folder>& list = folders();
-    if (list.isEmpty())
+    std::optional<QString> target = m_folderModel->adjacentId(offset);
+    if (!target)
         co_return;
-    const auto selected = std::find_if(list.begin(), list.end(), [&](const Folder& folder) {
-        return m_selectedFolderId && folder.id == *m_selectedFolderId;
-    });
-    const qsizetype position = selected == list.end() ? 0 : selected - list.begin();
-    const qsizetype target = position + offset;
-    if (target < 0 || target >= list.size())
-        co_return;
-    setSelectedFolderId(list[target].id);
+    setSelectedFolderId(std::move(target));
     auto reloadingTasks = loadTasks();
     co_await reloadingTasks;
 }
@@ -227,7 +202,7 @@ QCoro::Task<void> AppViewModel::toggleDone(TaskItem task) {
         Q_EMIT tasksChanged();
 
     const QString id = task.id;
-    auto calling = attempt(m_session, [id, complete](APIClient api) {
+    auto calling = attempt(m_session, m_offline, [id, complete](APIClient api) {
         if (complete)
             return api.completeTask(id);
         TaskPatchBody reopen;
@@ -237,33 +212,73 @@ QCoro::Task<void> AppViewModel::toggleDone(TaskItem task) {
     auto outcome = co_await calling;
     if (!self)
         co_return;
-    if (outcome.error) {
+    const auto queued = m_offline->queueOn(outcome.error, &OfflineReplica::setDone, task, complete);
+    if (outcome.error && !queued) {
         replaceTaskWithId(task.id, task);
-        fail(outcome.error, QStringLiteral("обновить статус"));
+        fail(outcome.error, statusLabel());
         co_return;
     }
+    m_offline->offerUndo(task, queued, false);
+    if (queued)
+        co_return;
     const QString answeredId = outcome.value->id; // read before the task is moved from
     replaceTaskWithId(answeredId, std::move(*outcome.value));
+}
+
+QCoro::Task<void> AppViewModel::complete(TaskItem task) {
+    if (const qsizetype index = m_taskModel->indexOfTask(task.id); index >= 0) {
+        if (tasks()[index].status == TaskStatus::done)
+            co_return;
+        auto toggling = toggleDone(tasks()[index]);
+        co_await toggling;
+        co_return;
+    }
+    QPointer<AppViewModel> self(this);
+    auto calling =
+        attempt(m_session, [id = task.id](APIClient api) { return api.completeTask(id); });
+    auto outcome = co_await calling;
+    if (self && outcome.error)
+        fail(outcome.error, statusLabel());
+}
+
+QCoro::Task<void> AppViewModel::showTask(TaskItem task) {
+    QPointer<AppViewModel> self(this);
+    if (m_taskModel->indexOfTask(task.id) < 0 && task.folderId &&
+        task.folderId != m_selectedFolderId) {
+        auto selecting = select(*task.folderId);
+        co_await selecting;
+        if (!self)
+            co_return;
+    }
+    if (m_taskModel->indexOfTask(task.id) >= 0)
+        Q_EMIT editRequested(task.id);
+}
+
+void AppViewModel::setReminderNotice(const QString& line) {
+    if (line == m_reminderNotice)
+        return;
+    m_reminderNotice = line;
+    Q_EMIT reminderNoticeChanged();
 }
 
 QCoro::Task<void> AppViewModel::deleteTask(TaskItem task) {
     QPointer<AppViewModel> self(this);
     const std::optional<QString> folderId = m_listedFolderId;
-    QList<std::pair<qsizetype, TaskItem>> removed;
-    for (qsizetype i = tasks().size() - 1; i >= 0; --i) {
-        if (tasks()[i].id == task.id) {
-            removed.prepend({i, tasks()[i]});
-            m_taskModel->removeTask(i);
-        }
-    }
+    const QList<std::pair<qsizetype, TaskItem>> removed = m_taskModel->takeTasks(task.id);
     if (!removed.isEmpty())
         Q_EMIT tasksChanged();
 
     const QString id = task.id;
-    auto calling = attempt(m_session, [id](APIClient api) { return api.deleteTask(id); });
+    auto calling =
+        attempt(m_session, m_offline, [id](APIClient api) { return api.deleteTask(id); });
     auto outcome = co_await calling;
-    if (!self || !outcome.error)
+    if (!self)
         co_return;
+    const auto queued = m_offline->queueOn(outcome.error, &OfflineReplica::remove, task);
+    if (!outcome.error || queued) {
+        m_offline->offerUndo(task, queued, true);
+        co_return;
+    }
     restoreTasks(removed, folderId);
     fail(outcome.error, QStringLiteral("удалить задачу"));
 }
@@ -282,12 +297,13 @@ QCoro::Task<void> AppViewModel::updateTask(QString id, QString title, std::optio
         .dueDate = hasDeadline ? dueDate : std::nullopt,
         .hasDeadline = hasDeadline,
     };
-    auto calling =
-        attempt(m_session, [id, patch](APIClient api) { return api.patchTask(id, patch); });
+    auto calling = attempt(m_session, m_offline,
+                           [id, patch](APIClient api) { return api.patchTask(id, patch); });
     auto outcome = co_await calling;
     if (!self)
         co_return;
-    if (outcome.error) {
+    const auto queued = m_offline->queueOn(outcome.error, &OfflineReplica::patch, id, patch);
+    if (outcome.error && !queued) {
         fail(outcome.error, QStringLiteral("сохранить задачу"));
         co_return;
     }
@@ -300,7 +316,7 @@ QCoro::Task<void> AppViewModel::createFolder(QString name) {
     const QString trimmed = name.trimmed();
     if (trimmed.isEmpty())
         co_return;
-    auto calling = attempt(m_session, [trimmed](APIClient api) {
+    auto calling = attempt(m_session, m_offline, [trimmed](APIClient api) {
         FolderCreateBody folder;
         folder.name = trimmed;
         return api.createFolder(folder);
@@ -308,7 +324,8 @@ QCoro::Task<void> AppViewModel::createFolder(QString name) {
     auto outcome = co_await calling;
     if (!self)
         co_return;
-    if (outcome.error) {
+    const auto queued = m_offline->queueOn(outcome.error, &OfflineReplica::createFolder, trimmed);
+    if (outcome.error && !queued) {
         fail(outcome.error, QStringLiteral("создать папку"));
         co_return;
     }
@@ -328,13 +345,15 @@ QCoro::Task<void> AppViewModel::deleteFolder(Folder folder, std::optional<QStrin
     const QString id = folder.id;
     const QString action = deleteTasks ? QStringLiteral("delete") : QStringLiteral("move");
     const std::optional<QString> target = deleteTasks ? std::nullopt : moveTasksTo;
-    auto calling = attempt(m_session, [id, action, target](APIClient api) {
+    auto calling = attempt(m_session, m_offline, [id, action, target](APIClient api) {
         return api.deleteFolder(id, action, target);
     });
     auto outcome = co_await calling;
     if (!self)
         co_return;
-    if (outcome.error) {
+    const auto queued =
+        m_offline->queueOn(outcome.error, &OfflineReplica::deleteFolder, folder, target);
+    if (outcome.error && !queued) {
         fail(outcome.error, QStringLiteral("удалить папку"));
         co_return;
     }

@@ -9,6 +9,7 @@
 #include "OndrelCore/wire/TaskStatus.h"
 #include "OndrelUI/models/FolderListModel.h"
 #include "OndrelUI/models/TaskListModel.h"
+#include "OndrelUI/offline/OfflineMode.h"
 #include "OndrelUI/recorder/AudioRecorder.h"
 #include "OndrelUI/viewmodels/CaptureHistoryViewModel.h"
 #include "OndrelUI/viewmodels/FolderDeleteForm.h"
@@ -19,6 +20,7 @@
 #include <QCoroQmlTask>
 #include <QCoroTask>
 #include <QObject>
+#include <QPointer>
 #include <QtQml/qqmlregistration.h>
 
 #include <exception>
@@ -48,8 +50,13 @@ class AppViewModel : public QObject {
     // The error line shows the failure of the last voice capture, whose recording can be sent
     // again.
     Q_PROPERTY(bool canRetryCapture READ canRetryCapture NOTIFY canRetryCaptureChanged)
+    // A reminder the desktop could not show; empty: none.
+    Q_PROPERTY(QString reminderNotice READ reminderNotice NOTIFY reminderNoticeChanged)
     Q_PROPERTY(FolderListModel* folderModel READ folderModel CONSTANT)
     Q_PROPERTY(TaskListModel* taskRows READ taskRows CONSTANT)
+    // The replica, the queue and the connection line; without a replica opened, every failure
+    // is shown as it always was.
+    Q_PROPERTY(OfflineMode* offline READ offline CONSTANT)
 
 public:
     // `session` is not owned and must outlive the view model; `transcriber` is kept but unused.
@@ -70,17 +77,22 @@ public:
     bool isBusy() const { return m_isBusy; }
     const std::optional<QString>& statusText() const { return m_statusText; }
     bool canRetryCapture() const { return m_retryAudio.has_value(); }
+    QString reminderNotice() const { return m_reminderNotice; }
     AuthSession* session() const { return m_session; }
     const std::shared_ptr<SpeechTranscriber>& transcriber() const { return m_transcriber; }
 
     FolderListModel* folderModel() const { return m_folderModel; }
     TaskListModel* taskRows() const { return m_taskModel; }
+    OfflineMode* offline() const { return m_offline; }
 
     // Takes effect at the next loadTasks.
     void setSort(TaskSort sort);
     bool sortByDeadline() const { return m_sort == TaskSort::dueAsc; }
     void setSortByDeadline(bool byDeadline);
 
+    // Folders, then the selected folder's tasks; with a replica, its lists first and the queue
+    // sent before the service is asked.
+    QCoro::Task<void> loadAll();
     QCoro::Task<void> loadFolders();
     QCoro::Task<void> loadTasks();
     QCoro::Task<void> select(QString folderId);
@@ -96,6 +108,12 @@ public:
                                    bool deleteTasks);
     QCoro::Task<void> send(QString text);
     QCoro::Task<void> capture(QByteArray audioData);
+    // A reminder's actions, for a task of any folder: completes it (through toggleDone when it
+    // is listed), or lists its folder and asks for its edit sheet (editRequested).
+    QCoro::Task<void> complete(TaskItem task);
+    QCoro::Task<void> showTask(TaskItem task);
+    // Shown in the bottom panel until the next capture starts.
+    void setReminderNotice(const QString& line);
 
     // Entry points for QML, which passes ids and wire strings instead of records. Each starts
     // one action and returns a task QML may chain on with then(); an unknown id, status or
@@ -115,13 +133,14 @@ public:
     Q_INVOKABLE QCoro::QmlTask retryCapture();
     // The sort menu: the new order, then the list reloaded in it.
     Q_INVOKABLE QCoro::QmlTask changeSort(bool byDeadline);
-    // Return in the input field or the send button: an input of only spaces and tabs is not
-    // sent and stays in the field; otherwise it is sent as typed and the field is to be
+    // Return in the input field or the send button: an input of only spaces (of any kind) and tabs
+    // is not sent and stays in the field; otherwise it is sent as typed and the field is to be
     // cleared (returns true).
     Q_INVOKABLE bool submitInput(const QString& input);
     // The microphone button: starts a recording unless a capture is busy, or stops the running
     // one and sends what it captured. A recorder that cannot start, or a recording without
-    // audio, changes nothing.
+    // audio, changes nothing. A recording cut short is not sent: the error line says what cut
+    // it and offers what it holds (see canRetryCapture), also when it ends by itself.
     Q_INVOKABLE void toggleRecording(AudioRecorder* recorder);
 
     // What the sheets and the detail screens open with; null for an id no longer listed. The
@@ -134,9 +153,6 @@ public:
     Q_INVOKABLE CaptureHistoryViewModel* openHistory();
     Q_INVOKABLE TaskDetailViewModel* openTaskDetail(const QString& taskId);
 
-    // The one error line for a failure of the action named by `label`.
-    static QString failureText(std::exception_ptr error, const QString& label);
-
 Q_SIGNALS:
     void foldersChanged();
     void selectedFolderIdChanged();
@@ -147,9 +163,10 @@ Q_SIGNALS:
     void isBusyChanged();
     void statusTextChanged();
     void canRetryCaptureChanged();
+    void reminderNoticeChanged();
+    void editRequested(const QString& taskId);
 
 private:
-    QCoro::Task<void> loadAll();
     QString selectedFolderIdValue() const { return m_selectedFolderId.value_or(QString()); }
     QString assistantAnswerValue() const { return m_assistantAnswer.value_or(QString()); }
     QString errorTextValue() const { return m_errorText.value_or(QString()); }
@@ -169,11 +186,19 @@ private:
     void beginCapture(const QString& status);
     void endCapture();
     void fail(std::exception_ptr error, const QString& label);
+    void watch(AudioRecorder* recorder);
+    void offerInterruptedRecording(AudioRecorder::Interruption cause);
+    void answerShown(std::optional<QString> answer);
+    // The replica's side (AppViewModelOffline.cpp).
+    void followOffline();
+    void showCachedFolders();
+    void showCachedTasks(const std::optional<QString>& folderId);
 
     AuthSession* m_session;
     std::shared_ptr<SpeechTranscriber> m_transcriber;
     FolderListModel* m_folderModel;
     TaskListModel* m_taskModel;
+    OfflineMode* m_offline;
     std::optional<QString> m_selectedFolderId;
     // The folder filter of the load whose tasks are listed (absent: every folder's). It trails
     // the selection while a newly selected folder's tasks are loading.
@@ -185,6 +210,9 @@ private:
     std::optional<QString> m_statusText;
     // The recording of the voice capture whose failure the error line shows.
     std::optional<QByteArray> m_retryAudio;
+    QString m_reminderNotice;
+    // The recorder the microphone button last started; its interruptions reach the error line.
+    QPointer<AudioRecorder> m_recorder;
     // Only the latest load of each list may write its outcome; see loadFolders and loadTasks.
     quint64 m_folderLoads = 0;
     quint64 m_taskLoads = 0;

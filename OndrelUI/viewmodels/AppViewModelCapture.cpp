@@ -16,6 +16,17 @@ QString captureLabel() {
     return QStringLiteral("обработать запрос");
 }
 
+QString interruptionText(AudioRecorder::Interruption cause) {
+    const QString stopped = QStringLiteral("Запись прервалась: ");
+    switch (cause) {
+    case AudioRecorder::Interruption::deviceLost:
+        return stopped + QStringLiteral("микрофон отключён");
+    case AudioRecorder::Interruption::encoderFailed:
+        break;
+    }
+    return stopped + QStringLiteral("не удалось сохранить звук");
+}
+
 } // namespace
 
 void AppViewModel::beginCapture(const QString& status) {
@@ -24,6 +35,7 @@ void AppViewModel::beginCapture(const QString& status) {
     setAssistantAnswer(std::nullopt);
     setErrorText(std::nullopt);
     setRetryAudio(std::nullopt);
+    setReminderNotice(QString());
 }
 
 void AppViewModel::setRetryAudio(std::optional<QByteArray> audio) {
@@ -31,6 +43,25 @@ void AppViewModel::setRetryAudio(std::optional<QByteArray> audio) {
     m_retryAudio = std::move(audio);
     if (had != m_retryAudio.has_value())
         Q_EMIT canRetryCaptureChanged();
+}
+
+void AppViewModel::watch(AudioRecorder* recorder) {
+    if (recorder == m_recorder)
+        return;
+    if (m_recorder)
+        disconnect(m_recorder, nullptr, this, nullptr);
+    m_recorder = recorder;
+    connect(recorder, &AudioRecorder::interrupted, this, &AppViewModel::offerInterruptedRecording);
+}
+
+// Whatever the recording holds is offered, never sent unasked: it may end mid-word.
+void AppViewModel::offerInterruptedRecording(AudioRecorder::Interruption cause) {
+    setErrorText(interruptionText(cause));
+    setRetryAudio(m_recorder ? m_recorder->stop() : std::nullopt);
+}
+
+void AppViewModel::answerShown(std::optional<QString> answer) {
+    setAssistantAnswer(answer.value_or(QStringLiteral("Готово")));
 }
 
 void AppViewModel::endCapture() {
@@ -44,13 +75,15 @@ QCoro::Task<void> AppViewModel::send(QString text) {
     if (trimmed.isEmpty() || m_isBusy)
         co_return;
     beginCapture(QStringLiteral("AI разбирает…"));
-    auto calling =
-        attempt(m_session, [trimmed](APIClient api) { return api.assistantAsk(trimmed); });
+    auto calling = attempt(m_session, m_offline,
+                           [trimmed](APIClient api) { return api.assistantAsk(trimmed); });
     auto outcome = co_await calling;
     if (!self)
         co_return;
+    const auto queued = m_offline->queueOn(outcome.error, &OfflineReplica::ask, trimmed);
     if (outcome.error) {
-        fail(outcome.error, captureLabel());
+        if (!queued)
+            fail(outcome.error, captureLabel());
         endCapture();
         co_return;
     }
@@ -68,20 +101,26 @@ QCoro::Task<void> AppViewModel::capture(QByteArray audioData) {
         co_return;
     beginCapture(QStringLiteral("Распознаю и разбираю…"));
     const QString audioBase64 = QString::fromLatin1(audioData.toBase64());
-    auto calling = attempt(m_session, [audioBase64](APIClient api) {
-        return api.createCapture(audioBase64, QStringLiteral("audio/m4a"), std::nullopt);
+    const QString mimeType = QStringLiteral("audio/m4a");
+    auto calling = attempt(m_session, m_offline, [audioBase64, mimeType](APIClient api) {
+        return api.createCapture(audioBase64, mimeType, std::nullopt);
     });
     auto outcome = co_await calling;
     if (!self)
         co_return;
-    if (outcome.error) {
+    // Kept as a file in the queue, never only in memory.
+    const auto queued =
+        m_offline->queueOn(outcome.error, &OfflineReplica::capture, audioData, mimeType);
+    if (outcome.error && !queued) {
         fail(outcome.error, captureLabel());
         setRetryAudio(std::move(audioData)); // after fail(), which drops any earlier offer
+    }
+    if (outcome.error) {
         endCapture();
         co_return;
     }
     const auto& result = outcome.value->result;
-    setAssistantAnswer(result ? result->answer : QStringLiteral("Готово"));
+    answerShown(result ? std::optional(result->answer) : std::nullopt);
     auto reloading = loadAll();
     co_await reloading;
     if (!self)

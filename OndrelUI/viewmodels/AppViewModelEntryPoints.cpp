@@ -73,11 +73,13 @@ void AppViewModel::toggleRecording(AudioRecorder* recorder) {
         return;
     if (!recorder->isRecording()) {
         // A recording finished while a capture is busy would be refused.
-        if (!m_isBusy)
+        if (!m_isBusy) {
+            watch(recorder);
             recorder->startRecording();
+        }
         return;
     }
     const QByteArray audio = recorder->stopRecording();
-    if (!audio.isEmpty())
+    if (!audio.isEmpty() && !recorder->interruption()) // else it is on offer already
         capture(audio);
 }

@@ -1,6 +1,8 @@
 // The main screen's list under load: 10,000 tasks loaded into the view model and its row
-// model, and one completion toggled in that list.
+// model, and one completion toggled in that list; the same from the replica on disk while the
+// service cannot be reached.
 
+#include "OndrelCore/client/TransportError.h"
 #include "OndrelCore/json/ODJSON.h"
 #include "OndrelUI/models/TaskListModel.h"
 #include "OndrelUI/session/AuthSession.h"
@@ -15,6 +17,7 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -106,6 +109,65 @@ void toggleDone(benchmark::State& state) {
     state.counters["tasks"] = taskCount;
 }
 BENCHMARK(toggleDone)->Unit(benchmark::kMicrosecond);
+
+// A replica file holding the 10,000 tasks, made once.
+const QString& filledReplica() {
+    static QTemporaryDir directory;
+    static const QString path = [] {
+        const QString file = directory.filePath(QStringLiteral("replica.sqlite"));
+        ReplicaFile replicaFile(file);
+        DiskReplica(replicaFile)
+            .applyPull({.folders = {}, .tasks = manyTasks({}), .serverTime = Instant::now()},
+                       Instant::now());
+        return file;
+    }();
+    return path;
+}
+
+// The service is away: every request fails as a refused connection.
+void unreachable(Screen& screen) {
+    screen.transport->setHandler([](const HTTPRequest&) -> HTTPResponse {
+        throw TransportError(QNetworkReply::ConnectionRefusedError, QString());
+    });
+}
+
+// The first list of a start without the service: the replica opened and its 10,000 tasks
+// listed (compare with loadTasks, the same list from the service's answer).
+void firstListFromReplica(benchmark::State& state) {
+    const QString& path = filledReplica();
+    std::optional<Screen> screen;
+    for (auto _ : state) {
+        state.PauseTiming(); // closing the last one's file is not this start's cost
+        screen.reset();
+        screen.emplace();
+        unreachable(*screen);
+        state.ResumeTiming();
+        screen->vm.offline()->open(path, [&] { return screen->session.client(); });
+        QCoro::waitFor(screen->vm.loadTasks());
+    }
+    if (screen->vm.tasks().size() != taskCount)
+        state.SkipWithError("the replica's list was not shown");
+}
+BENCHMARK(firstListFromReplica)->Unit(benchmark::kMillisecond);
+
+// One toggle while the service is away: the replica's record and the queued change written
+// (each commit synced to disk), the row updated (compare with toggleDone).
+void offlineToggle(benchmark::State& state) {
+    QTemporaryDir directory;
+    Screen screen;
+    unreachable(screen);
+    screen.vm.offline()->open(directory.filePath(QStringLiteral("replica.sqlite")),
+                              [&] { return screen.session.client(); });
+    screen.vm.offline()->replica()->replica().applyPull(
+        {.folders = {}, .tasks = manyTasks({}), .serverTime = Instant::now()}, Instant::now());
+    QCoro::waitFor(screen.vm.loadTasks());
+    const qsizetype middle = taskCount / 2 + 1;
+    for (auto _ : state)
+        QCoro::waitFor(screen.vm.toggleDone(screen.vm.tasks()[middle]));
+    if (screen.vm.offline()->replica()->queue().size() != qsizetype(state.iterations()))
+        state.SkipWithError("the toggles were not queued");
+}
+BENCHMARK(offlineToggle)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -23,31 +23,31 @@ inline Instant day(int dayOfJanuary) {
     return Instant::fromMSecsSinceEpoch(1704067200000LL + qint64(dayOfJanuary - 1) * 86400000LL);
 }
 
+// A record of user u1 whose every stamp is `createdAt`.
+template <class Record>
+Record stamped(Record record, Instant createdAt) {
+    record.userId = QStringLiteral("u1");
+    record.createdAt = record.updatedAt = record.serverUpdatedAt = createdAt;
+    return record;
+}
+
 inline TaskItem makeTask(const char* id, std::optional<QString> folderId = std::nullopt,
                          Instant createdAt = day(1),
                          std::optional<Instant> dueDate = std::nullopt) {
     TaskItem task;
     task.id = QString::fromUtf8(id);
-    task.userId = QStringLiteral("u1");
     task.folderId = std::move(folderId);
     task.title = QStringLiteral("Задача ") + task.id;
     task.dueDate = dueDate;
-    task.createdAt = createdAt;
-    task.updatedAt = createdAt;
-    task.serverUpdatedAt = createdAt;
-    return task;
+    return stamped(std::move(task), createdAt);
 }
 
 inline Folder makeFolder(const char* id, qint64 sortOrder = 0, Instant createdAt = day(1)) {
     Folder folder;
     folder.id = QString::fromUtf8(id);
-    folder.userId = QStringLiteral("u1");
     folder.name = QStringLiteral("Папка ") + folder.id;
     folder.sortOrder = sortOrder;
-    folder.createdAt = createdAt;
-    folder.updatedAt = createdAt;
-    folder.serverUpdatedAt = createdAt;
-    return folder;
+    return stamped(std::move(folder), createdAt);
 }
 
 // A capture waiting in the outbox; its audio is "AAAA" followed by its id.

@@ -2,6 +2,7 @@
 // user's folder names one per line; a first line "@2025-03-30T02:30:00 Europe/Berlin" sets the
 // moment and zone dates are read in (an unknown zone is UTC), else a fixed winter evening in
 // Moscow is used.
+#include "OndrelCore/planning/RecurrenceRule.h"
 #include "OndrelLocalService/assistant/CommandParser.h"
 
 #include <QTimeZone>
@@ -19,12 +20,14 @@ QDateTime moment(QStringView line) {
     return QDateTime(local.date(), local.time(), zone.isValid() ? zone : QTimeZone::utc());
 }
 
-// A parsed command is either complete or says what it lacks, and what it dates is a real time.
+// A parsed command is either complete or says what it lacks, what it dates is a real time, and
+// a repetition is a rule the client reads.
 bool consistent(const ParsedCommand& command) {
     using Action = ParsedCommand::Action;
     using Gap = ParsedCommand::Gap;
     return (command.action == Action::clarify) == (command.gap != Gap::none) &&
-           (!command.due || command.due->isValid()) && (!command.day || command.day->isValid());
+           (!command.due || command.due->isValid()) && (!command.day || command.day->isValid()) &&
+           (!command.recurrence || RecurrenceRule::parse(*command.recurrence));
 }
 
 } // namespace

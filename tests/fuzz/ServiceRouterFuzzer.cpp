@@ -47,6 +47,12 @@ struct Service {
     Service() {
         const auto auth = decode<AuthResponse>(
             requestFrom("POST /auth/yandex\n\n{\"accessToken\":\"fuzz\"}", {}));
+        // The assistant reads day words in the account's zone, not this machine's.
+        store.change([&] {
+            User user = auth.user;
+            user.timezone = QStringLiteral("Europe/Moscow");
+            store.put(user);
+        });
         const QByteArray bearer = "\nAuthorization: Bearer " + auth.accessToken.toLatin1();
         const auto folders = decode<QList<Folder>>(requestFrom("GET /folders" + bearer, {}));
         const auto tasks = decode<QList<TaskItem>>(requestFrom("GET /tasks" + bearer, {}));
@@ -65,9 +71,7 @@ struct Service {
 
     Instant now = *Instant::fromISO8601("2025-01-15T18:30:00Z");
     ServiceStore store{std::nullopt, [this] { return now; }};
-    ServiceRouter router{store, ServiceRouter::Settings{}, [this] {
-                             return now.toQDateTime().toTimeZone(QTimeZone("Europe/Moscow"));
-                         }};
+    ServiceRouter router{store, ServiceRouter::Settings{}};
     QList<std::pair<QByteArray, QByteArray>> names;
 };
 

@@ -9,13 +9,17 @@
 #include "OndrelCore/wire/CaptureProcessResponse.h"
 #include "OndrelCore/wire/Folder.h"
 #include "OndrelCore/wire/TaskItem.h"
+#include "OndrelUI/update/AppcastParser.h"
 #include "support/GateScene.h"
 #include "support/WaitUntil.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QGuiApplication>
+#include <QHttpServer>
+#include <QHttpServerResponse>
 #include <QQuickStyle>
+#include <QTcpServer>
 #include <QTest>
 #include <QTimeZone>
 
@@ -152,11 +156,12 @@ struct ServiceHolder {
 class Scene : public ServiceHolder, public GateScene {
 public:
     Scene(Output& output, bool signedIn, Service answers = {},
-          const QString& file = QStringLiteral("AppGateView.qml"))
+          const QString& file = QStringLiteral("AppGateView.qml"),
+          AppGate::Storage storage = AppGate::Storage::settingsFile, const QUrl& updateFeed = {})
         : ServiceHolder{answers},
           GateScene(
               signedIn, [this](const HTTPRequest& request) { return service.answer(request); },
-              file, signedIn ? QSize(640, 760) : QSize(480, 440)),
+              file, signedIn ? QSize(640, 760) : QSize(480, 440), storage, updateFeed),
           m_output(output) {
         setDark(output.dark);
         if (signedIn)
@@ -192,6 +197,14 @@ void signIn(Output& output) {
     screen.click(screen.item("cancelSignInButton"));
     waitUntil([&] { return !scene.gate().busy(); });
     scene.shot("signin-error");
+}
+
+// A desktop without a keyring: the bus address leads nowhere, so the file keeps the sign-in.
+void keyringRefused(Output& output) {
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/ondrel-screenshots-bus");
+    Scene scene(output, false, {}, QStringLiteral("AppGateView.qml"), AppGate::Storage::keyring);
+    waitUntil([&] { return scene.gate().ready(); }, std::chrono::seconds{30});
+    scene.shot("signin-keyring-refused");
 }
 
 void lists(Output& output) {
@@ -249,6 +262,15 @@ void retry(Output& output) {
     scene.shot("root-retry");
 }
 
+// A recording whose microphone went away: the error line says so and offers what it holds.
+void interruption(Output& output) {
+    Scene scene(output, true);
+    scene.screen().click(scene.screen().item("micButton"));
+    waitUntil([&] { return scene.recorder().level() > 0.3; });
+    scene.tone().loseDevice(QStringLiteral("unplugged"));
+    scene.shot("root-recording-interrupted");
+}
+
 // The edit sheet for an inbox task (it opens as "Открыта") and for one with a deadline, the
 // deadline's calendar, and the question before a deletion.
 void editSheet(Output& output) {
@@ -297,6 +319,13 @@ void historyAndDetail(Output& output) {
     scene.shot("task-detail");
 }
 
+// A reminder the desktop could not show, in the bottom panel.
+void reminderLine(Output& output) {
+    Scene scene(output, true);
+    scene.vm()->setReminderNotice(QStringLiteral("Купить хлеб — Сегодня в 18:00 · белый и чёрный"));
+    scene.shot("root-reminder-line");
+}
+
 // The whole window, its application menu open, then its tasks menu with the keys.
 void window(Output& output) {
     Scene scene(output, true, {}, QStringLiteral("Main.qml"));
@@ -308,19 +337,54 @@ void window(Output& output) {
     scene.shot("window-tasks-menu");
 }
 
+// The update sheet offering a version with its notes, and after a check that found no server.
+void updates(Output& output) {
+    QHttpServer server;
+    server.route(QStringLiteral("/appcast.xml"), [] {
+        return QHttpServerResponse(
+            "application/rss+xml",
+            QStringLiteral(
+                R"(<rss version="2.0" xmlns:ondrel="%1"><channel><item><title>Ondrel 0.2.0</title>)"
+                "<ondrel:version>0.2.0</ondrel:version><description>Задачи можно переносить "
+                "между папками перетаскиванием. Синхронизация быстрее на медленной сети."
+                R"(</description><enclosure url="ondrel_0.2.0_amd64.deb" length="4096" )"
+                R"(type="application/vnd.debian.binary-package" ondrel:edSignature="%2"/>)"
+                "</item></channel></rss>")
+                .arg(QString::fromLatin1(AppcastParser::updateNamespace),
+                     QString::fromLatin1(QByteArray(64, 's').toBase64()))
+                .toUtf8());
+    });
+    const quint16 port = server.listen(QHostAddress::LocalHost, 0);
+    QTcpServer closed;
+    closed.listen(QHostAddress::LocalHost, 0);
+    const quint16 refusing = closed.serverPort();
+    closed.close();
+    const std::pair<quint16, const char*> shots[] = {{port, "update-found"},
+                                                     {refusing, "update-failed"}};
+    for (const auto& [feedPort, name] : shots) {
+        Scene scene(output, true, {}, QStringLiteral("Main.qml"), AppGate::Storage::settingsFile,
+                    QUrl(QStringLiteral("http://127.0.0.1:%1/appcast.xml").arg(feedPort)));
+        scene.updater().checkForUpdates();
+        waitUntil([&] { return scene.updater().state() != AppUpdater::State::Checking; });
+        scene.shot(name);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationVersion(QStringLiteral("0.1.0"));
     QQuickStyle::setStyle(QStringLiteral("Basic"));
     Output output{argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots")};
     QDir().mkpath(output.folder);
     for (const bool dark : {false, true}) {
         output.dark = dark;
-        for (const auto draw : {signIn, lists, captures, recording, retry, editSheet,
-                                folderDeletion, historyAndDetail, window})
+        for (const auto draw :
+             {signIn, keyringRefused, lists, captures, recording, retry, interruption, editSheet,
+              folderDeletion, historyAndDetail, reminderLine, window, updates})
             draw(output);
     }
     return output.failed ? 1 : 0;

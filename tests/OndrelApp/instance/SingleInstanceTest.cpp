@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
+#include <stdexcept>
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -76,4 +79,32 @@ TEST(SingleInstance, ServesFewPeersAtOnce) {
     EXPECT_TRUE(waitUntil([&] { return third.closed(); }));
     EXPECT_FALSE(slow1.closed());
     EXPECT_FALSE(slow2.closed());
+}
+
+// The sender and the running instance agree on each hand-over: one the instance is too slow to
+// answer in time fails and is never used, although its line waits in the socket; one answered
+// in time is used. The instance here is slow while the test does not run its events.
+TEST(SingleInstance, UsesAHandOverExactlyWhenItsSenderHearsSo) {
+    QTemporaryDir runtime;
+    const QString serverName = SingleInstance::serverNameIn(runtime.path());
+    SingleInstance first(serverName);
+    ASSERT_EQ(first.start(QString()), SingleInstance::Role::primary);
+    QStringList messages;
+    QObject::connect(&first, &SingleInstance::messageReceived,
+                     [&](const QString& message) { messages.append(message); });
+    const auto handOver = [&](const QString& message) {
+        return std::async(std::launch::async, [=] {
+            try {
+                SingleInstance second(serverName, {.handOverTime = 300ms});
+                return second.start(message) == SingleInstance::Role::handedOver;
+            } catch (const std::runtime_error&) {
+                return false;
+            }
+        });
+    };
+    EXPECT_FALSE(handOver(QStringLiteral("ondrel://late")).get());
+    auto answered = handOver(QStringLiteral("ondrel://answered"));
+    EXPECT_TRUE(waitUntil([&] { return !messages.isEmpty(); }));
+    EXPECT_TRUE(answered.get());
+    EXPECT_EQ(messages, QStringList{QStringLiteral("ondrel://answered")});
 }

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 
 namespace {
@@ -136,23 +137,20 @@ TEST(TaskSort, OrdersByKeyAndKeepsTiesInInputOrder) {
                               due == 0 ? std::nullopt : std::optional(day(due))));
         tasks.back().hasDeadline = random.bounded(2);
     }
-    const auto before = [](const TaskItem& a, const TaskItem& b) {
-        return a.id.toInt() < b.id.toInt();
+    using Order = std::function<bool(const TaskItem&, const TaskItem&)>;
+    const std::pair<TaskSort, Order> orders[] = {
+        {TaskSort::createdDesc, [](auto& a, auto& b) { return a.createdAt > b.createdAt; }},
+        {TaskSort::dueAsc,
+         [](auto& a, auto& b) { return a.dueDate && (!b.dueDate || *a.dueDate < *b.dueDate); }},
     };
-
-    const auto newest = sortTasks(tasks, TaskSort::createdDesc);
-    ASSERT_EQ(newest.size(), tasks.size());
-    for (qsizetype i = 1; i < newest.size(); ++i) {
-        const auto &a = newest[i - 1], &b = newest[i];
-        EXPECT_TRUE(a.createdAt > b.createdAt || (a.createdAt == b.createdAt && before(a, b))) << i;
-    }
-
-    const auto byDue = sortTasks(tasks, TaskSort::dueAsc);
-    ASSERT_EQ(byDue.size(), tasks.size());
-    for (qsizetype i = 1; i < byDue.size(); ++i) {
-        const auto &a = byDue[i - 1], &b = byDue[i];
-        const bool ordered = a.dueDate && (!b.dueDate || *a.dueDate < *b.dueDate);
-        EXPECT_TRUE(ordered || (a.dueDate == b.dueDate && before(a, b))) << i;
+    for (const auto& [sort, precedes] : orders) {
+        const auto sorted = sortTasks(tasks, sort);
+        ASSERT_EQ(sorted.size(), tasks.size());
+        for (qsizetype i = 1; i < sorted.size(); ++i) {
+            const auto &a = sorted[i - 1], &b = sorted[i];
+            EXPECT_TRUE(precedes(a, b) || (!precedes(b, a) && a.id.toInt() < b.id.toInt()))
+                << int(sort) << ' ' << i;
+        }
     }
 }
 
@@ -162,16 +160,10 @@ TEST(TaskSort, GroupsByFolderKeepingInputOrder) {
                                 makeTask("3", QStringLiteral("a")),
                                 makeTask("4", QStringLiteral("A")), makeTask("5", QString())};
     const auto groups = groupByFolder(tasks);
-    const auto ids = [&](const std::optional<QString>& folder) {
-        QStringList out;
-        for (const TaskItem& task : groups.at(folder))
-            out.append(task.id);
-        return out;
-    };
     ASSERT_EQ(groups.size(), 4u);
-    EXPECT_EQ(ids(QStringLiteral("a")), QStringList({"1", "3"}));
-    EXPECT_EQ(ids(std::nullopt), QStringList({"2"}));
-    EXPECT_EQ(ids(QString()), QStringList({"5"}));
+    EXPECT_EQ(idsOf(groups.at(QStringLiteral("a"))), QStringList({"1", "3"}));
+    EXPECT_EQ(idsOf(groups.at(std::nullopt)), QStringList({"2"}));
+    EXPECT_EQ(idsOf(groups.at(QString())), QStringList({"5"}));
 }
 
 } // namespace

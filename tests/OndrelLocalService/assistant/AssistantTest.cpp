@@ -1,5 +1,5 @@
 #include "OndrelLocalService/assistant/Assistant.h"
-#include "OndrelLocalService/assistant/CommandParser.h"
+#include "OndrelCore/planning/RecurrenceRule.h"
 #include "OndrelLocalService/state/DemoSeed.h"
 #include "support/QtPrinters.h"
 
@@ -9,170 +9,189 @@
 
 namespace {
 
-const QTimeZone zone(3 * 3600);
-// Wednesday 10 June 2026, 10:00 at +03:00.
-const QDateTime localNow(QDate(2026, 6, 10), QTime(10, 0), zone);
 const QString user = QStringLiteral("u");
-
-Instant local(int day, int hour, int minute) {
-    return Instant::fromQDateTime(QDateTime(QDate(2026, 6, day), QTime(hour, minute), zone));
-}
+// The account lives ten hours east of UTC; the service process runs seventeen hours behind it.
+const QTimeZone accountZone("Asia/Vladivostok");
+const QByteArray processZone = "America/Los_Angeles";
+// Wednesday 10 June 2026, 10:00 in the account's zone (still the 9th in the process's).
+const Instant now =
+    Instant::fromQDateTime(QDateTime(QDate(2026, 6, 10), QTime(10, 0), accountZone));
 
 class AssistantTest : public testing::Test {
 protected:
-    AssistantTest() {
-        store.change([&] { DemoSeed::populate(store, user, false); });
+    AssistantTest() : m_savedZone(qgetenv("TZ")) {
+        qputenv("TZ", processZone);
+        store.change([&] {
+            store.put(User{.id = user,
+                           .timezone = QString::fromLatin1(accountZone.id()),
+                           .locale = QStringLiteral("ru_RU")});
+            DemoSeed::populate(store, user, false);
+            for (const char* name : {"Работа", "Дом", "Спорт", "Личные дела"})
+                folders.insert(user, QString::fromUtf8(name));
+        });
+    }
+    ~AssistantTest() override {
+        m_savedZone.isNull() ? qunsetenv("TZ") : qputenv("TZ", m_savedZone);
     }
 
-    ApplyResult say(const char* text) {
-        return assistant.apply(user, QString::fromUtf8(text), SourceKind::text);
+    // What a command did in one line: the question asked back, the answer of a query, or the
+    // created or changed task: «title», folder, due (account's zone), rule, priority, state.
+    QString outcome(const ApplyResult& result) {
+        if (result.needsClarification)
+            return QStringLiteral("? ") + result.clarificationQuestion.value_or(QString());
+        if (result.tasks.isEmpty())
+            return QStringLiteral("= ") + result.answer;
+        const TaskItem& task = result.tasks.first();
+        QString line = u'«' + task.title + QStringLiteral("» ") +
+                       store.folder(user, task.folderId.value_or(QString()))->name;
+        EXPECT_EQ(task.hasDeadline, task.dueDate.has_value()) << task.title.toStdString();
+        if (task.dueDate)
+            line += task.dueDate->toQDateTime()
+                        .toTimeZone(accountZone)
+                        .toString(QStringLiteral(" dd.MM.yy HH:mm"));
+        if (task.recurrence) {
+            EXPECT_TRUE(RecurrenceRule::parse(*task.recurrence)) << task.recurrence->toStdString();
+            line += u' ' + *task.recurrence;
+        }
+        if (task.priority != Priority::none)
+            line += u' ' + rawValue(task.priority);
+        if (task.status == TaskStatus::done)
+            line += QStringLiteral(" done");
+        if (task.deleted)
+            line += QStringLiteral(" deleted");
+        return line;
     }
 
-    ServiceStore store{std::nullopt, [] { return Instant::fromQDateTime(localNow); }};
+    ServiceStore store{std::nullopt, [] { return now; }};
     FolderService folders{store};
     TaskService tasks{store};
-    Assistant assistant{store, folders, tasks, [] { return localNow; }};
+    Assistant assistant{store, folders, tasks};
+
+private:
+    QByteArray m_savedZone;
 };
 
-// One conversation: what is said, what the assistant did and its exact answer. A row without an
-// intent is a question back, which changes nothing.
-TEST_F(AssistantTest, CarriesOutACommandOrAsksBack) {
-    store.change([&] { folders.insert(user, QStringLiteral("Работа")); });
+// One conversation, line by line: what is said, what came of it, and where it matters the exact
+// answer line.
+TEST_F(AssistantTest, UnderstandsEverydayRussian) {
     const struct {
         const char* said;
-        std::optional<Intent> intent;
-        const char* answer;
+        const char* outcome;
+        const char* answer = nullptr;
     } conversation[] = {
-        {"купить молоко завтра", Intent::captureNew,
-         "Добавил задачу «Купить молоко» в папку «Входящие» на завтра."},
-        {"добавь в папку работа позвонить Ивану в пятницу в 15:00", Intent::captureNew,
-         "Добавил задачу «Позвонить Ивану» в папку «Работа» на 12.06.2026 в 15:00."},
-        {"добавь в папку Спорт пробежку", std::nullopt,
-         "Не нашёл папку «Спорт». В какую папку добавить задачу?"},
-        {"подготовить отчёт", Intent::captureNew,
-         "Добавил задачу «Подготовить отчёт» в папку «Входящие»."},
-        {"перенеси отчёт на послезавтра в 12:00", Intent::updateTask,
-         "Перенёс задачу «Подготовить отчёт» на 12.06.2026 в 12:00."},
-        {"отчет важно", Intent::updateTask, // "е" finds "ё"
+        {"Купить батарейки, лампочки и клей", "«Купить батарейки, лампочки и клей» Входящие",
+         "Добавил задачу «Купить батарейки, лампочки и клей» в папку «Входящие»."},
+        {"Каждый вторник поливать цветы",
+         "«Поливать цветы» Входящие 16.06.26 23:59 FREQ=WEEKLY;BYDAY=TU",
+         "Добавил задачу «Поливать цветы» в папку «Входящие» на 16.06.2026, повторять по "
+         "вторникам."},
+        {"Добавь в Дом починить кран в субботу", "«Починить кран» Дом 13.06.26 23:59"},
+        {"Через 3 дня продлить подписку", "«Продлить подписку» Входящие 13.06.26 23:59"},
+        {"Послезавтра утром сдать анализы", "«Сдать анализы» Входящие 12.06.26 09:00"},
+        {"Ежедневно пить витамины в 8", "«Пить витамины» Входящие 11.06.26 08:00 FREQ=DAILY"},
+        {"Удали задачу про кран", "«Починить кран» Дом 13.06.26 23:59 deleted",
+         "Удалил задачу «Починить кран»."},
+        {"Срочно ответить бухгалтеру до конца дня",
+         "«Ответить бухгалтеру» Входящие 10.06.26 23:59 HIGH",
+         "Добавил важную задачу «Ответить бухгалтеру» в папку «Входящие» на сегодня."},
+        {"В пятницу в половине седьмого вечера кино", "«Кино» Входящие 12.06.26 18:30"},
+        {"Каждые три дня менять воду", "«Менять воду» Входящие FREQ=DAILY;INTERVAL=3",
+         "Добавил задачу «Менять воду» в папку «Входящие», повторять каждые 3 дня."},
+        {"купить молоко, хлеб и яйца", "«Купить молоко, хлеб и яйца» Входящие"},
+        {"Добавь в Спорт пробежку каждое утро в 7", "«Пробежку» Спорт 11.06.26 07:00 FREQ=DAILY"},
+        {"Позвонить врачу", "«Позвонить врачу» Входящие"},
+        {"Удали задачу про врача", "«Позвонить врачу» Входящие deleted"},
+        // Folders in every form, and the folder made on the way.
+        {"Работа: подготовить отчёт к 19:30", "«Подготовить отчёт» Работа 10.06.26 19:30"},
+        {"запиши в папку личные дела купить цветы маме", "«Купить цветы маме» Личные дела"},
+        {"Пропылесосить ковёр в доме завтра вечером", // where, not which folder
+         "«Пропылесосить ковёр в доме» Входящие 11.06.26 19:00"},
+        {"добавь в папку Хобби рисовать",
+         "? Не нашёл папку «Хобби». В какую папку добавить задачу?"},
+        {"создай папку Учёба и добавь туда выучить билеты до 5 числа",
+         "«Выучить билеты» Учёба 05.07.26 23:59",
+         "Создал папку «Учёба». Добавил задачу «Выучить билеты» в папку «Учёба» на 05.07.2026."},
+        {"создай папку Дача", "= Создал папку «Дача»."},
+        // Days and clock times.
+        {"Отправить декларацию 5 марта", "«Отправить декларацию» Входящие 05.03.27 23:59"},
+        {"Оплатить интернет 15-го", "«Оплатить интернет» Входящие 15.06.26 23:59"},
+        {"Купить билеты на 29 февраля", "«Купить билеты» Входящие 29.02.28 23:59"},
+        {"Встреча «Итоги квартала» 7 июля в 11:30",
+         "«Встреча «Итоги квартала»» Входящие 07.07.26 11:30"},
+        {"через 2 часа вынуть пирог", "«Вынуть пирог» Входящие 10.06.26 12:00"},
+        {"Через двадцать пять минут выключить духовку",
+         "«Выключить духовку» Входящие 10.06.26 10:25"},
+        {"напомни мне через полчаса проверить почту", "«Проверить почту» Входящие 10.06.26 10:30"},
+        {"через неделю вернуть книгу", "«Вернуть книгу» Входящие 17.06.26 23:59"},
+        {"в следующий понедельник планёрка", "«Планёрка» Входящие 15.06.26 23:59"},
+        {"в следующую среду стрижка", "«Стрижка» Входящие 17.06.26 23:59"},
+        {"в эту пятницу созвон с Олегом в 7 вечера", "«Созвон с Олегом» Входящие 12.06.26 19:00"},
+        {"во вторник в полдень обед с Аней", "«Обед с Аней» Входящие 16.06.26 12:00"},
+        {"завтра в 7 зарядка", "«Зарядка» Входящие 11.06.26 07:00"},
+        {"Созвон с командой в 15:00", "«Созвон с командой» Входящие 10.06.26 15:00"},
+        {"Сегодня ночью проверить бэкап", "«Проверить бэкап» Входящие 10.06.26 23:00"},
+        {"Завтра днём забрать посылку", "«Забрать посылку» Входящие 11.06.26 13:00"},
+        {"в половине первого ночи выключить роутер", "«Выключить роутер» Входящие 11.06.26 00:30"},
+        {"через 2 дня в 10 утра техосмотр", "«Техосмотр» Входящие 12.06.26 10:00"},
+        // Repetition.
+        {"по будням в 9:15 стендап",
+         "«Стендап» Входящие 11.06.26 09:15 FREQ=WEEKLY;BYDAY=MO,TU,WE,TH,FR"},
+        {"по выходным спать до обеда",
+         "«Спать до обеда» Входящие 13.06.26 23:59 FREQ=WEEKLY;BYDAY=SA,SU"},
+        {"по понедельникам и четвергам бассейн",
+         "«Бассейн» Входящие 11.06.26 23:59 FREQ=WEEKLY;BYDAY=MO,TH"},
+        {"каждую субботу в 10:00 уборка", "«Уборка» Входящие 13.06.26 10:00 FREQ=WEEKLY;BYDAY=SA"},
+        {"каждый месяц 10 числа платить за квартиру",
+         "«Платить за квартиру» Входящие 10.06.26 23:59 FREQ=MONTHLY;BYMONTHDAY=10",
+         "Добавил задачу «Платить за квартиру» в папку «Входящие» на сегодня, повторять "
+         "каждый месяц, 10-го числа."},
+        {"ежемесячно передавать показания счётчиков",
+         "«Передавать показания счётчиков» Входящие FREQ=MONTHLY"},
+        {"каждую неделю созваниваться с родителями",
+         "«Созваниваться с родителями» Входящие FREQ=WEEKLY"},
+        {"еженедельно разбирать почту", "«Разбирать почту» Входящие FREQ=WEEKLY"},
+        {"каждые 2 недели менять фильтр", "«Менять фильтр» Входящие FREQ=WEEKLY;INTERVAL=2"},
+        {"каждый вечер читать", "«Читать» Входящие 10.06.26 19:00 FREQ=DAILY"},
+        {"каждый день в 21:00 гулять с собакой",
+         "«Гулять с собакой» Входящие 10.06.26 21:00 FREQ=DAILY"},
+        {"ежегодно 12 апреля поздравить Юру",
+         "«Поздравить Юру» Входящие 12.04.27 23:59 FREQ=YEARLY;BYMONTH=4;BYMONTHDAY=12"},
+        // Priority.
+        {"Купить подарок Маше, не срочно", "«Купить подарок Маше» Входящие LOW"},
+        {"Важно: продлить паспорт до конца недели",
+         "«Продлить паспорт» Входящие 14.06.26 23:59 HIGH"},
+        {"отчет очень важно", "«Подготовить отчёт» Работа 10.06.26 19:30 HIGH",
          "Отметил задачу «Подготовить отчёт» как важную."},
-        {"оплатить счёт важно", Intent::captureNew, ""}, // raising what is not there adds it
-        {"выполнил купить молока", Intent::completeTask,
-         "Отметил выполненной задачу «Купить молоко»."},
-        {"отметь молоко выполненной", Intent::completeTask,
-         "Задача «Купить молоко» уже выполнена."},
-        {"сделал зарядку", Intent::createDone, "Записал как выполненную задачу «Зарядку»."},
-        {"купить хлеб", Intent::captureNew, ""},
-        {"удали хлеб", Intent::deleteTask, "Удалил задачу «Купить хлеб»."},
-        {"позвонить Ивану", Intent::captureNew, ""},
-        {"удали позвонить ивану", std::nullopt, ""},
-        {"создай папку", std::nullopt, "Как назвать папку?"},
-        {"создай папку Дача", Intent::captureNew, "Создал папку «Дача»."},
-        {"создай папку дача", Intent::captureNew, "Папка «Дача» уже есть."},
-        {"сдать отчёт завтра в 9:00", Intent::captureNew, ""},
-        {"что у меня на завтра?", Intent::query, "На завтра 1 задача: «Сдать отчёт»."},
-        {"что у меня на сегодня", Intent::query, "На сегодня задач нет."},
+        // Finding tasks to change.
+        {"перенеси отчёт на послезавтра в 12:00", "«Подготовить отчёт» Работа 12.06.26 12:00 HIGH",
+         "Перенёс задачу «Подготовить отчёт» на 12.06.2026 в 12:00."},
+        {"перенеси кино в папку Дом", "«Кино» Дом 12.06.26 18:30",
+         "Перенёс задачу «Кино» в папку «Дом»."},
+        {"выполнил задачу про анализы", "«Сдать анализы» Входящие 12.06.26 09:00 done"},
+        {"отметь витамины выполненной", "«Пить витамины» Входящие 11.06.26 08:00 FREQ=DAILY done"},
+        {"сделал зарядку утром", "«Зарядка» Входящие 11.06.26 07:00 done"},
+        {"удали звонок", "? Не нашёл задачу «звонок». Как она называется?"},
+        {"позвонить Ивану в Работу", "«Позвонить Ивану» Работа"},
+        {"Позвонить маме сегодня в 7 вечера", "«Позвонить маме» Входящие 10.06.26 19:00"},
+        {"Удали задачу позвонить",
+         "? Нашёл несколько задач: «Позвонить Ивану», «Позвонить маме». Какую из них?"},
+        {"перенеси отчёт", "? На когда перенести «отчёт»?"},
+        {"", "? Не понял. Скажи, например, «купить молоко завтра» или «что у меня на сегодня?»"},
+        // Questions.
+        {"что у меня на послезавтра?",
+         "= На 12.06.2026 4 задачи: «Техосмотр», «Подготовить отчёт», «Кино», «Созвон с "
+         "Олегом»."},
+        {"что в Работе", "= В папке «Работа» 2 задачи: «Подготовить отчёт», «Позвонить Ивану»."},
     };
     for (const auto& row : conversation) {
         const QList<TaskItem> before = store.tasks(user);
-        const ApplyResult result = say(row.said);
-        EXPECT_EQ(result.answer, *row.answer ? QString::fromUtf8(row.answer) : result.answer)
+        const ApplyResult result =
+            assistant.apply(user, QString::fromUtf8(row.said), SourceKind::text);
+        EXPECT_EQ(outcome(result), QString::fromUtf8(row.outcome)) << row.said;
+        EXPECT_EQ(result.answer, row.answer ? QString::fromUtf8(row.answer) : result.answer)
             << row.said;
-        EXPECT_FALSE(result.answer.isEmpty()) << row.said;
-        EXPECT_EQ(result.needsClarification, !row.intent) << row.said;
-        if (row.intent) {
-            EXPECT_EQ(result.intent, *row.intent) << row.said;
-        } else {
-            EXPECT_TRUE(result.actions.isEmpty()) << row.said;
-            EXPECT_EQ(store.tasks(user), before) << row.said;
-        }
+        EXPECT_TRUE(!result.needsClarification || store.tasks(user) == before) << row.said;
     }
-    const auto task = [&](const char* title) {
-        for (const TaskItem& task : store.tasks(user))
-            if (task.title == QString::fromUtf8(title))
-                return task;
-        ADD_FAILURE() << "no task " << title;
-        return TaskItem{};
-    };
-    const TaskItem milk = task("Купить молоко");
-    EXPECT_EQ(milk.folderId, store.inbox(user)->id);
-    EXPECT_EQ(milk.dueDate, local(11, 23, 59));
-    EXPECT_EQ(milk.source, SourceKind::text);
-    EXPECT_EQ(milk.transcript, QStringLiteral("купить молоко завтра"));
-    EXPECT_EQ(milk.status, TaskStatus::done);
-    EXPECT_EQ(task("Подготовить отчёт").dueDate, local(12, 12, 0));
-    EXPECT_EQ(task("Подготовить отчёт").priority, Priority::high);
-    EXPECT_EQ(task("Оплатить счёт").priority, Priority::high);
-    EXPECT_EQ(task("Зарядку").status, TaskStatus::done);
-    EXPECT_TRUE(task("Купить хлеб").deleted);
-    EXPECT_EQ(say("какие задачи в папке входящие").queryResults.size(), 4);
-}
-
-const QStringList folders{QStringLiteral("Входящие"), QStringLiteral("Работа"),
-                          QStringLiteral("Личные дела")};
-
-// A parsed command in one line: action, «subject», folder, due (local, "MM-dd HH:mm"),
-// priority, the day asked about, what a clarification asks for, and "+new" for create-if-missing.
-QString describe(const ParsedCommand& c) {
-    static const char* actions[] = {"create", "complete", "delete",      "reschedule", "priority",
-                                    "folder", "day",      "queryFolder", "queryOpen",  "clarify"};
-    static const char* gaps[] = {"", " ?command", " ?task", " ?folder", " ?date"};
-    QString line = QString::fromLatin1(actions[int(c.action)]);
-    if (!c.subject.isEmpty())
-        line += QStringLiteral(" «") + c.subject + u'»';
-    if (c.folderName)
-        line += QStringLiteral(" in ") + *c.folderName;
-    if (c.due)
-        line += c.due->toTimeZone(zone).toString(QStringLiteral(" MM-dd HH:mm"));
-    if (c.priority)
-        line += u' ' + rawValue(*c.priority);
-    if (c.day)
-        line += c.day->toString(QStringLiteral(" MM-dd"));
-    return line + QString::fromLatin1(gaps[int(c.gap)]) +
-           (c.createIfMissing ? QStringLiteral(" +new") : QString());
-}
-
-TEST(CommandParser, ParsesRussianPhrases) {
-    const std::pair<const char*, const char*> phrases[] = {
-        // New tasks, with folders and dates.
-        {"добавь в папку Работа позвонить Ивану в пятницу",
-         "create «Позвонить Ивану» in Работа 06-12 23:59"},
-        {"добавь в папку личные дела купить цветы", "create «Купить цветы» in Личные дела"},
-        {"напомни мне послезавтра в 9:30 записаться к врачу",
-         "create «Записаться к врачу» 06-12 09:30"},
-        {"сдать отчёт через 3 дня", "create «Сдать отчёт» 06-13 23:59"},
-        {"в 15:00 созвон с командой", "create «Созвон с командой» 06-10 15:00"},
-        {"пробежка в 8:00", "create «Пробежка» 06-11 08:00"},
-        {"встреча в среду", "create «Встреча» 06-17 23:59"},
-        {"в следующий понедельник планёрка", "create «Планёрка» 06-15 23:59"},
-        {"позвонить маме сегодня в 7 вечера", "create «Позвонить маме» 06-10 19:00"},
-        {"добавь задачу подготовить презентацию важно", "create «Подготовить презентацию» HIGH"},
-        // Changes to existing tasks and folders.
-        {"перенеси звонок Ивану на пятницу в 11:00", "reschedule «звонок Ивану» 06-12 11:00"},
-        {"сделай отчёт важной", "priority «Отчёт» HIGH"},
-        {"отчёт не срочно", "priority «Отчёт» LOW +new"},
-        {"Создай папку «Личные дела»", "folder «Личные дела»"},
-        // Questions.
-        {"какие задачи в папке Домашние дела", "queryFolder in Домашние дела"},
-        {"какие у меня задачи?", "queryOpen"},
-        {"что на пятницу", "day 06-12"},
-        // What needs a clarification, and of what.
-        {"", "clarify ?command"},
-        {"удали", "clarify ?task"},
-        {"перенеси отчёт", "clarify «отчёт» ?date"},
-        {"добавь задачу на завтра", "clarify ?task"},
-    };
-    for (const auto& [text, expected] : phrases)
-        EXPECT_EQ(describe(CommandParser::parse(QString::fromUtf8(text), localNow, folders)),
-                  QString::fromUtf8(expected))
-            << text;
-}
-
-TEST(CommandParserDays, DatesFollowTheZoneOfNow) {
-    // 23:30 UTC on the 9th is already the 10th three hours east.
-    const QDateTime lateUtc(QDate(2026, 6, 9), QTime(23, 30), Qt::UTC);
-    const ParsedCommand command =
-        CommandParser::parse(QStringLiteral("что на сегодня"), lateUtc.toTimeZone(zone));
-    EXPECT_EQ(command.day, QDate(2026, 6, 10));
 }
 
 } // namespace

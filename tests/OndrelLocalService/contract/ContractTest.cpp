@@ -63,13 +63,44 @@ TEST_F(ContractTest, SignInMeAndRefreshRotation) {
 }
 
 // The start page's button signs in and redirects to the application with a pair that works.
-TEST_F(ContractTest, TheStartPageSignsInThroughItsRedirect) {
-    const QByteArray page = RawConnection(service.port()).request("GET", "/auth/yandex/start").body;
-    const qsizetype at = page.indexOf("action=\"") + 8;
-    const QUrl action =
-        QUrl(QStringLiteral("/auth/yandex/start"))
-            .resolved(QUrl(QString::fromUtf8(page.mid(at, page.indexOf('"', at) - at))));
-    const auto redirect = RawConnection(service.port()).request("POST", action.toEncoded());
+// Only a post of that page's own form does: another site's page can neither pass for it nor
+// read its one-time token, and a refused post mints nothing (each sign-in ends the oldest).
+TEST_F(ContractTest, OnlyTheStartPagesOwnFormSignsIn) {
+    const AuthResponse window = awaitTask(anonymous().loginYandex(QStringLiteral("window")));
+    const QByteArray port = QByteArray::number(service.port());
+    const QByteArray own = "Origin: http://127.0.0.1:" + port + "\r\n";
+    RawConnection browser(service.port());
+    QByteArray action;
+    const auto form = [&] { // what a browser posts for the page's button
+        const QByteArray page = browser.request("GET", "/auth/yandex/start").body;
+        const auto quoted = [&](const QByteArray& prefix) {
+            const qsizetype at = page.indexOf(prefix) + prefix.size();
+            return page.mid(at, page.indexOf('"', at) - at);
+        };
+        action = QUrl(QStringLiteral("/auth/yandex/start"))
+                     .resolved(QUrl(QString::fromUtf8(quoted("action=\""))))
+                     .toEncoded();
+        return quoted("type=\"hidden\" name=\"") + '=' + quoted("value=\"");
+    };
+    const auto post = [&](const QByteArray& body, const QByteArray& headers) {
+        return browser.request("POST", action, body, headers).status;
+    };
+    const std::pair<QByteArray, bool> refused[]{
+        {"Origin: https://evil.example\r\n", true},
+        {"Origin: http://127.0.0.1:1" + port + "\r\n", true},
+        {"Origin: null\r\n", true},
+        {"Sec-Fetch-Site: cross-site\r\n", true},
+        {"Sec-Fetch-Site: same-site\r\n", true},
+        {own, false}, // no token
+    };
+    for (qsizetype i = 0; i <= AuthService::sessionsKept; ++i) {
+        const auto& [headers, withToken] = refused[i % std::size(refused)];
+        ASSERT_EQ(post(withToken ? form() : "formToken=", headers), 403) << headers.constData();
+    }
+    EXPECT_FALSE(awaitTask(anonymous().refresh(window.refreshToken)).accessToken.isEmpty());
+
+    const QByteArray body = form();
+    const auto redirect = browser.request("POST", action, body, own);
     const QUrl callback = QUrl::fromEncoded(RawConnection::header("location", redirect.head));
     ASSERT_EQ(callback.scheme(), QStringLiteral("ondrel"));
     const QUrlQuery query(callback);
@@ -78,6 +109,17 @@ TEST_F(ContractTest, TheStartPageSignsInThroughItsRedirect) {
     EXPECT_EQ(awaitTask(api.me()).id, QString::fromLatin1(AuthService::demoUserId));
     EXPECT_FALSE(awaitTask(anonymous().refresh(query.queryItemValue(QStringLiteral("refresh"))))
                      .accessToken.isEmpty());
+    EXPECT_EQ(post(body, own), 403); // spent
+    EXPECT_EQ(post(form(), "Sec-Fetch-Site: same-origin\r\n"), 302);
+    EXPECT_EQ(post(form(), {}), 302); // no browser: the token alone
+
+    const QByteArray stale = form();
+    service.advance(FormTokens::lifetime);
+    EXPECT_EQ(post(stale, own), 403);
+    const QByteArray oldest = form();
+    for (qsizetype i = 0; i < FormTokens::kept; ++i)
+        form();
+    EXPECT_EQ(post(oldest, own), 403);
 }
 
 TEST_F(ContractTest, FoldersListCreateAndDelete) {

@@ -152,30 +152,48 @@ TEST(AudioRecorder, AFailedStartChangesNothing) {
 }
 
 // A lost device ends the recording with what came before as a complete file; a full disk ends
-// it with no file to hand back.
-TEST(AudioRecorder, AFailureMidRecordingEndsTheRecording) {
+// it with no file to hand back, whether the failure arrives first or only as it is stopped.
+// Each says so once; a stop that cuts nothing short says nothing.
+TEST(AudioRecorder, AFailureMidRecordingEndsTheRecordingAndSaysWhy) {
+    using Cause = AudioRecorder::Interruption;
     Rig unplugged;
+    QSignalSpy lost(unplugged.recorder.get(), &AudioRecorder::interrupted);
     unplugged.recorder->start();
     unplugged.source->feed(600ms);
     unplugged.source->loseDevice("unplugged");
     EXPECT_FALSE(unplugged.recorder->isRecording());
     EXPECT_EQ(unplugged.recorder->level(), 0);
+    EXPECT_EQ(lost.count(), 1);
+    EXPECT_EQ(unplugged.recorder->interruption(), Cause::deviceLost);
     ASSERT_TRUE(unplugged.recorder->stop().has_value());
     EXPECT_NEAR(DecodedAudio::of(unplugged.recorder->fileURL()->toLocalFile()).seconds(), 0.6,
                 0.05);
+    unplugged.recorder->start();
+    EXPECT_TRUE(unplugged.recorder->stop().has_value());
+    EXPECT_EQ(unplugged.recorder->interruption(), std::nullopt);
+    EXPECT_EQ(lost.count(), 1);
 
-    Rig full;
+    Rig full, stopped;
+    QSignalSpy failed(full.recorder.get(), &AudioRecorder::interrupted);
+    QSignalSpy failedAtStop(stopped.recorder.get(), &AudioRecorder::interrupted);
     full.recorder->start();
+    stopped.recorder->start();
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
     const auto savedHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit limit = saved;
     limit.rlim_cur = 8 * 1024; // every write past it fails, as on a full disk
     setrlimit(RLIMIT_FSIZE, &limit);
-    full.source->feed(30s); // far past the limit
+    stopped.source->feed(30s);
+    EXPECT_EQ(stopped.recorder->stop(), std::nullopt); // before the failure is reported
+    full.source->feed(30s);                            // far past the limit
     EXPECT_TRUE(waitUntil([&] { return !full.recorder->isRecording(); }, 20s)); // a loaded machine
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, savedHandler);
     EXPECT_EQ(full.recorder->stop(), std::nullopt);
     EXPECT_EQ(full.recorder->stopRecording(), QByteArray());
+    EXPECT_EQ(failed.count(), 1);
+    EXPECT_EQ(failedAtStop.count(), 1); // none late
+    EXPECT_EQ(full.recorder->interruption(), Cause::encoderFailed);
+    EXPECT_EQ(stopped.recorder->interruption(), Cause::encoderFailed);
 }

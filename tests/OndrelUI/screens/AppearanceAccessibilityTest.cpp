@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QImage>
 #include <QQuickItem>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -237,9 +238,12 @@ TEST(AppearanceAccessibility, Every_state_is_legible_in_both_appearances_and_eve
         scene.vm()->sendText(QStringLiteral("купить молоко"));
         waitUntil([&] { return alert() == QStringLiteral("Готово: добавил."); });
         announced.append(alert());
-        // The answer fades in from the panel's next layout on.
-        screen.settle();
-        waitUntil([&] { return effectiveOpacity(screen.item("answerText")) == 1; });
+        // The answer fades in from the panel's next layout on, and again if the reload after
+        // the answer swaps its bubble: checked once it has stayed whole past a fade.
+        const auto answerShown = [&] { return effectiveOpacity(screen.item("answerText")) == 1; };
+        ASSERT_TRUE(waitUntil(answerShown));
+        QTest::qWait(300);
+        ASSERT_TRUE(waitUntil(answerShown));
         check(screen, "recording with an answer");
         scene.recorder().stopRecording();
         // The walk reached the screens' controls and texts, not an empty tree.

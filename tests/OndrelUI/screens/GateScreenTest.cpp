@@ -2,6 +2,12 @@
 #include "support/QtPrinters.h"
 #include "support/WaitUntil.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QThreadPool>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -53,6 +59,51 @@ TEST_F(GateScreenTest, Signing_in_shows_its_progress_then_the_failure_and_the_bu
     EXPECT_NE(scene.updater().state(), AppUpdater::State::Idle);
 }
 
+// No browser may have come up: the address can be copied into any, and the link that browser
+// hands back completes the pending sign-in.
+TEST_F(GateScreenTest, A_pending_sign_in_offers_its_address_and_still_takes_the_link) {
+    EXPECT_FALSE(shown("signInAddress"));
+    screen.click(screen.item("signInButton"));
+    const QString address = QStringLiteral("https://service.test/auth/yandex/start");
+    ASSERT_TRUE(shown("signInAddress"));
+    EXPECT_EQ(screen.item("signInAddress")->property("text").toString(), address);
+    QGuiApplication::clipboard()->clear();
+    clickText(QStringLiteral("Скопировать ссылку"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), address);
+
+    scene.gate().acceptCallback(QStringLiteral("ondrel://auth?access=a2&refresh=r2"));
+    ASSERT_TRUE(waitUntil([&] { return scene.vm() != nullptr; }));
+    screen.settle();
+    EXPECT_FALSE(shown("signInPanel"));
+    EXPECT_FALSE(shown("signInAddress"));
+    // The root screen's first loads end before the scene does: answered, decoded, resumed.
+    ASSERT_TRUE(waitUntil([&] { return scene.transport().requests().size() == 2; }));
+    for (int round = 0; round < 3; ++round) {
+        QCoreApplication::processEvents();
+        QThreadPool::globalInstance()->waitForDone();
+    }
+    QCoreApplication::processEvents();
+}
+
+// Signing out from the menu leaves the sign-in panel and nothing of the session: no view model,
+// no stored pair; the hook for what else the account kept runs once.
+TEST_F(SignedInGateScreenTest, Signing_out_from_the_menu_forgets_the_session) {
+    const QPointer<AppViewModel> viewModel = scene.vm();
+    ASSERT_TRUE(waitUntil([&] { return scene.transport().requests().size() == 2; }));
+    QSignalSpy signedOut(&scene.gate(), &AppGate::signedOut);
+    clickText(QStringLiteral("Ondrel"));
+    clickText(QStringLiteral("Выйти из аккаунта"));
+    screen.settle();
+    EXPECT_EQ(signedOut.size(), 1);
+    EXPECT_TRUE(shown("signInPanel"));
+    EXPECT_FALSE(shown("inputField"));
+    EXPECT_TRUE(waitUntil([&] { return viewModel.isNull(); }));
+    EXPECT_FALSE(scene.gate().session()->isAuthed());
+    EXPECT_FALSE(scene.storedRecord().isValid());
+    clickText(QStringLiteral("Ondrel"));
+    EXPECT_FALSE(screen.itemWithText(QStringLiteral("Выйти из аккаунта"))->isEnabled());
+}
+
 TEST_F(SignedInGateScreenTest, The_root_screen_shows_with_its_tasks_menu_and_update_check) {
     EXPECT_FALSE(shown("signInPanel"));
     const auto& requests = scene.transport().requests();
@@ -69,6 +120,22 @@ TEST_F(SignedInGateScreenTest, The_root_screen_shows_with_its_tasks_menu_and_upd
 
     screen.click(screen.item("checkUpdatesButton"));
     EXPECT_NE(scene.updater().state(), AppUpdater::State::Idle);
+}
+
+// Requests from outside the window, such as `ondrel --write`, reach the root screen: writing
+// focuses the input line; recording starts, then stops.
+TEST_F(SignedInGateScreenTest, Capture_requests_focus_the_input_and_toggle_the_recording) {
+    ASSERT_TRUE(waitUntil([&] { return scene.transport().requests().size() == 2; }));
+    screen.settle();
+    ASSERT_NE(screen.window().activeFocusItem(), screen.item("inputField"));
+    scene.capture().write();
+    EXPECT_EQ(screen.window().activeFocusItem(), screen.item("inputField"));
+    scene.capture().record();
+    EXPECT_TRUE(scene.recorder().isRecording());
+    scene.capture().record();
+    EXPECT_FALSE(scene.recorder().isRecording());
+    // The stopped recording went out as a capture; it ends before the scene does.
+    EXPECT_TRUE(waitUntil([&] { return !scene.vm()->isBusy(); }));
 }
 
 } // namespace

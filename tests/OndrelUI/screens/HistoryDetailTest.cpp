@@ -44,6 +44,7 @@ TEST_F(HistoryDetailTest, Detail_saves_a_chosen_status_and_ticks_its_checklist_l
     screen->click(item("card:a"), Qt::RightButton);
     clickText(QStringLiteral("Подробнее"));
     EXPECT_EQ(text("detailTitle"), QStringLiteral("Задача a"));
+    EXPECT_EQ(text("sheetTitle"), QStringLiteral("Задача"));
     EXPECT_FALSE(shown("detailBody"));
     QQuickItem* picker = item("detailStatusPicker");
     EXPECT_EQ(picker->property("displayText").toString(), QStringLiteral("TODO"));

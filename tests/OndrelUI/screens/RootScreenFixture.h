@@ -53,7 +53,9 @@ protected:
     void clickText(const QString& text) { screen->click(screen->itemWithText(text)); }
 
     AppViewModel vm{&session};
-    AudioRecorder recorder{std::make_unique<SyntheticPcmSource>()};
+    std::unique_ptr<SyntheticPcmSource> ownTone = std::make_unique<SyntheticPcmSource>();
+    SyntheticPcmSource* tone = ownTone.get(); // the recorder's
+    AudioRecorder recorder{std::move(ownTone)};
     UpdateState updateState;
     std::unique_ptr<ScreenHarness> screen;
 };

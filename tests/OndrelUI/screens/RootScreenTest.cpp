@@ -55,6 +55,7 @@ TEST_F(RootScreenTest, A_card_completes_its_task_and_its_menu_deletes_it) {
     screen->click(item("card:b"), Qt::RightButton);
     EXPECT_TRUE(shown("cardMenu"));
     EXPECT_TRUE(showsText(QStringLiteral("Выполнить")));
+    EXPECT_TRUE(showsText(QStringLiteral("Пробел"))); // its key
     answer(makeTask("b"));
     clickText(QStringLiteral("Удалить"));
     EXPECT_EQ(sent(1), QStringList{"DELETE /tasks/b"});
@@ -135,6 +136,18 @@ TEST_F(RootScreenTest, Recording_holds_the_text_input_and_a_failed_one_is_offere
     ASSERT_TRUE(waitUntil([&] { return !vm.isBusy(); }));
     screen->settle();
     EXPECT_FALSE(shown("retryButton"));
+
+    // One that ends by itself is not sent unasked, nor lost: the line says what stopped it.
+    screen->click(item("micButton"));
+    ASSERT_TRUE(waitUntil([&] { return recorder.level() > 0.1; }));
+    tone->loseDevice(QStringLiteral("unplugged"));
+    screen->settle();
+    ASSERT_TRUE(waitUntil([&] { return shown("errorRow") && item("errorRow")->opacity() == 1; }));
+    EXPECT_EQ(text("errorLine"), QStringLiteral("Запись прервалась: микрофон отключён"));
+    answer(CaptureProcessResponse{}, threeFolders, QList<TaskItem>{});
+    screen->click(item("retryButton"));
+    EXPECT_EQ(sent(3), (QStringList{"POST /captures", "GET /folders", // the click's, none before
+                                    "GET /tasks?folderId=f1"}));
 }
 
 TEST_F(RootScreenTest, Update_buttons_need_an_updater_and_the_sort_menu_reloads) {

@@ -1,6 +1,10 @@
 #include "support/AwaitTask.h"
 #include "support/FakeTransport.h"
 #include "support/FileMode.h"
+#include "support/QtPrinters.h"
+#include "support/WaitUntil.h"
+
+#include "ManualTransport.h"
 
 #include "OndrelUI/session/AuthSession.h"
 
@@ -10,6 +14,8 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <unistd.h>
 
@@ -83,6 +89,69 @@ TEST_F(AuthSessionTest, RenewsOnceAfter401AndKeepsTheNewPair) {
                                    "GET /auth/me Bearer acc.2 -"}));
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(storedRecord(), tokenRecord("acc.2", "ref.2"));
+}
+
+// The service spends a refresh token once: calls that meet 401 while a renewal runs wait for it
+// instead of renewing again, and one whose token was replaced before its 401 came is repeated
+// with the new token. Every call is repeated once; a failed renewal fails them all.
+TEST_F(AuthSessionTest, CallsThatMeet401TogetherShareOneRenewal) {
+    const struct {
+        bool secondLate; // its 401 arrives after the renewal ended
+        bool renewed;
+    } cases[] = {{false, true}, {true, true}, {false, false}};
+    for (const auto& row : cases) {
+        settings.setValue(storeKey, tokenRecord("acc.1", "ref.1"));
+        const auto manual = std::make_shared<ManualTransport>();
+        AuthSession auth(QUrl("https://svc"), manual, &settings);
+        const auto& requests = manual->requests();
+        auto first = auth.run(me);
+        auto second = auth.run(me);
+        manual->answer(0, 401, "");
+        ASSERT_TRUE(waitUntil([&] { return requests.size() == 3; }));
+        if (!row.secondLate)
+            manual->answer(1, 401, "");
+        manual->answer(2, row.renewed ? 200 : 401, row.renewed ? authAnswer("acc.2") : "");
+        if (row.secondLate) {
+            ASSERT_TRUE(waitUntil([&] { return requests.size() == 4; }));
+            manual->answer(1, 401, "");
+        }
+        if (!row.renewed) {
+            EXPECT_TRUE(failureOf<APIError>(std::move(first)) == APIError::unauthorized());
+            EXPECT_TRUE(failureOf<APIError>(std::move(second)) == APIError::unauthorized());
+            EXPECT_EQ(requests.size(), 3);
+            EXPECT_EQ(storedRecord(), tokenRecord("acc.1", "ref.1"));
+            continue;
+        }
+        ASSERT_TRUE(waitUntil([&] { return requests.size() == 5; }));
+        for (const qsizetype repeated : {3, 4}) {
+            EXPECT_EQ(requests[repeated].header("Authorization"), "Bearer acc.2");
+            manual->answer(repeated, 200, R"({"id":"usr_01","timezone":"UTC","locale":"ru_RU"})");
+        }
+        EXPECT_EQ(awaitTask(std::move(first)).id, "usr_01");
+        EXPECT_EQ(awaitTask(std::move(second)).id, "usr_01");
+        EXPECT_EQ(std::count_if(requests.begin(), requests.end(),
+                                [](const auto& r) { return r.url.path() == "/auth/refresh"; }),
+                  1);
+        EXPECT_EQ(storedRecord(), tokenRecord("acc.2", "ref.2"));
+    }
+}
+
+// Signing out while a renewal runs: the renewed pair comes back to nobody.
+TEST_F(AuthSessionTest, ARenewalEndingAfterLogoutKeepsNothing) {
+    settings.setValue(storeKey, tokenRecord("acc.1", "ref.1"));
+    const auto manual = std::make_shared<ManualTransport>();
+    AuthSession auth(QUrl("https://svc"), manual, &settings);
+    auto call = auth.run(me);
+    manual->answer(0, 401, "");
+    ASSERT_TRUE(waitUntil([&] { return manual->requests().size() == 2; }));
+    auth.logout();
+    manual->answer(1, 200, authAnswer("acc.2"));
+    ASSERT_TRUE(waitUntil([&] { return manual->requests().size() == 3; }));
+    EXPECT_EQ(manual->requests()[2].header("Authorization"), std::nullopt);
+    manual->answer(2, 401, "");
+    EXPECT_TRUE(failureOf<APIError>(std::move(call)) == APIError::unauthorized());
+    EXPECT_FALSE(auth.isAuthed());
+    EXPECT_FALSE(storedRecord().isValid());
 }
 
 // A second 401 is not renewed again, nor is any other failure; a rejected renewal keeps the pair.

@@ -111,6 +111,20 @@ TEST(YandexLoginFlow, ANewerSignInCancelsThePendingOne) {
     EXPECT_EQ(failureOf<LoginError>(std::move(newer)).kind(), LoginError::Kind::missingTokens);
 }
 
+// The browser step may end the flow itself (a cancel) and then report that it failed: the
+// cancellation stands, and nothing is left pending.
+TEST(YandexLoginFlow, ABrowserStepThatCancelsAndThenFails) {
+    YandexLogin* login = nullptr;
+    YandexLogin flow([&](const QUrl&) {
+        login->cancel();
+        return false;
+    });
+    login = &flow;
+    EXPECT_EQ(failureOf<BrowserFlowError>(flow.login(QUrl(QStringLiteral("http://svc")))).kind(),
+              BrowserFlowError::Kind::cancelled);
+    EXPECT_FALSE(flow.isPending());
+}
+
 // A sign-in from the button to the main screen's view model, which lives as long as the session
 // stays signed in.
 TEST_F(AppGateTest, SignsInThroughTheBrowserAndHoldsOneViewModel) {

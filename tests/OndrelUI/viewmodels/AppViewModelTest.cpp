@@ -1,4 +1,5 @@
 #include "OndrelUI/viewmodels/AppViewModel.h"
+#include "OndrelUI/viewmodels/FailureText.h"
 #include "support/QtPrinters.h"
 
 #include "ModelSignalLog.h"
@@ -89,7 +90,7 @@ TEST(AppViewModelFailureText, Cuts_long_bodies_by_characters) {
         {std::make_exception_ptr(42), failed + QStringLiteral("неизвестная ошибка")},
     };
     for (const auto& [error, line] : cases)
-        EXPECT_EQ(AppViewModel::failureText(error, QStringLiteral("сохранить задачу")), line);
+        EXPECT_EQ(failureText(error, QStringLiteral("сохранить задачу")), line);
 }
 
 // Every status but DONE completes; DONE reopens. The change shows at once, in place, and the
@@ -268,6 +269,7 @@ TEST_F(AppViewModelTest, Entry_points_ignore_what_names_nothing) {
     vm.selectFolderAt(3);
     vm.retryCapture();
     EXPECT_FALSE(vm.submitInput(" \t "));
+    EXPECT_FALSE(vm.submitInput(QStringLiteral("\u00a0\u2007")));
     EXPECT_TRUE(vm.submitInput("\n"));
     answer(QList<TaskItem>{makeTask("a")});
     wait(vm.loadTasks());

@@ -111,9 +111,12 @@ TEST(TaskEditForm, A_task_without_folder_or_date_can_stay_so) {
 
 TEST(TaskEditForm, Saves_only_a_title_that_is_not_blank) {
     EditFixture fixture(makeTask("a"));
-    fixture.form.setTitle(QStringLiteral(" \t "));
-    EXPECT_FALSE(fixture.form.canSave());
-    awaitTask(fixture.form.saveEdits());
+    // Spaces of every kind: plain, no-break, em, ideographic.
+    for (const char16_t* blank : {u" \t ", u"\u00a0\u00a0", u"\u2003\u3000"}) {
+        fixture.form.setTitle(QString::fromUtf16(blank));
+        EXPECT_FALSE(fixture.form.canSave()) << QString::fromUtf16(blank).toStdString();
+        awaitTask(fixture.form.saveEdits());
+    }
     EXPECT_TRUE(fixture.saved.isEmpty());
     fixture.form.setTitle(QStringLiteral("\n")); // a line break is a title
     EXPECT_TRUE(fixture.form.canSave());

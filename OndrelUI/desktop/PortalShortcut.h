@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDBusArgument>
+#include <QList>
+#include <QMetaType>
+#include <QString>
+#include <QVariantMap>
+
+// One entry of the GlobalShortcuts portal's a(sa{sv}): an id and its properties
+// ("description", "preferred_trigger").
+struct PortalShortcut {
+    QString id;
+    QVariantMap properties;
+};
+
+inline QDBusArgument& operator<<(QDBusArgument& argument, const PortalShortcut& shortcut) {
+    argument.beginStructure();
+    argument << shortcut.id << shortcut.properties;
+    argument.endStructure();
+    return argument;
+}
+
+inline const QDBusArgument& operator>>(const QDBusArgument& argument, PortalShortcut& shortcut) {
+    argument.beginStructure();
+    argument >> shortcut.id >> shortcut.properties;
+    argument.endStructure();
+    return argument;
+}
+
+Q_DECLARE_METATYPE(PortalShortcut)
