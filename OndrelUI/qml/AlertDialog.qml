@@ -48,7 +48,7 @@ Dialog {
         DialogButton {
             objectName: alert.acceptName
             text: alert.acceptText
-            fill: alert.destructive ? Theme.red : Theme.accent
+            fill: alert.destructive ? Theme.redFill : Theme.accent
             onClicked: alert.accept()
         }
     }

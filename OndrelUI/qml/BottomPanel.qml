@@ -82,7 +82,7 @@ Rectangle {
             Symbol {
                 symbol: "bell"
                 size: Theme.caption
-                color: Theme.accent
+                color: Theme.accentText
             }
             Text {
                 objectName: "reminderLine"
@@ -163,7 +163,7 @@ Rectangle {
                     symbol: "arrow.uturn.backward"
                     text: undoButton.text
                     size: Theme.caption
-                    color: Theme.accent
+                    color: Theme.accentText
                     weight: Font.DemiBold
                 }
 

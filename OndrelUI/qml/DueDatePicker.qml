@@ -154,8 +154,9 @@ AbstractButton {
                         horizontalAlignment: Text.AlignHCenter
                         verticalAlignment: Text.AlignVCenter
                         font.pixelSize: Theme.callout
-                        color: cell.chosen ? Theme.textOnAccent : Theme.primary
-                        opacity: cell.month === grid.month ? 1 : 0.35
+                        // The neighbouring months' days are set apart by colour, legible still.
+                        color: cell.chosen ? Theme.textOnAccent
+                             : cell.month === grid.month ? Theme.primary : Theme.secondary
                     }
                 }
             }

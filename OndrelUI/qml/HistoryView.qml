@@ -21,7 +21,8 @@ ListView {
     Keys.onReturnPressed: viewModel.openCapture(viewModel.captureRows.captureIdAtRow(currentIndex))
     ScrollBar.vertical: ScrollBar {}
 
-    delegate: AbstractButton {
+    // An ItemDelegate: a list item to a screen reader.
+    delegate: ItemDelegate {
         id: row
 
         required property int index
@@ -30,7 +31,6 @@ ListView {
         required property string createdText
 
         objectName: "capture:" + captureId
-        Accessible.role: Accessible.ListItem
         Accessible.name: status + ", " + createdText
         x: 16
         width: history.width - 2 * 16

@@ -35,12 +35,14 @@ Rectangle {
         }
     }
 
-    component Segment: AbstractButton {
+    // A RadioButton for its role; the choice, not the click, decides which one is checked.
+    component Segment: RadioButton {
         id: segment
 
-        Accessible.role: Accessible.RadioButton
-        Accessible.checkable: true
-        Accessible.checked: checked
+        Accessible.name: text
+        checkable: false
+        indicator: null
+        padding: 0
 
         width: (segments.width - 4) / 2
         height: segments.height - 4

@@ -63,7 +63,8 @@ ScrollingForm {
         Repeater {
             id: entries
             model: detail.viewModel.checklist
-            AbstractButton {
+            // A CheckBox for its role; the checklist, not the click, decides what it shows.
+            CheckBox {
                 id: entry
 
                 required property int index
@@ -72,10 +73,13 @@ ScrollingForm {
                 required property bool done
 
                 objectName: "entry:" + entryId
-                Accessible.role: Accessible.CheckBox
                 Accessible.name: title
-                Accessible.checkable: true
-                Accessible.checked: done
+                checked: done
+                nextCheckState: function () {
+                    return checkState
+                }
+                indicator: null
+                spacing: 0
                 width: parent.width
                 padding: 10
                 leftPadding: 12

@@ -26,11 +26,11 @@ QtObject {
     readonly property color primary: dark ? Qt.rgba(1, 1, 1, 0.88) : Qt.rgba(0, 0, 0, 0.85)
     readonly property color secondary: dark ? Qt.rgba(1, 1, 1, 0.62) : Qt.rgba(0, 0, 0, 0.6)
     readonly property color outline: dark ? Qt.rgba(1, 1, 1, 0.16) : Qt.rgba(0, 0, 0, 0.12)
-    readonly property color red: dark ? "#ff6b60" : "#d70015"
+    readonly property color red: dark ? "#ff6b60" : "#c00011"
     // A red fill under textOnAccent: the dark appearance's red is too light for white on it.
     readonly property color redFill: "#d70015"
     readonly property color green: dark ? "#4cd964" : "#18752e"
-    readonly property color orange: dark ? "#ffa733" : "#c25e00"
+    readonly property color orange: dark ? "#ffa733" : "#9a4b00"
     readonly property color grey: dark ? "#98989d" : "#8e8e93"
     // Text and symbols on the accent, the gradient and red fills.
     readonly property color textOnAccent: "#ffffff"
