@@ -2,6 +2,8 @@
 #include "OndrelApp/instance/SingleInstance.h"
 #include "OndrelApp/launch/LaunchArguments.h"
 #include "OndrelApp/launch/ProcessArguments.h"
+#include "OndrelUI/appearance/Appearance.h"
+#include "OndrelUI/appearance/ColorSchemePortal.h"
 #include "OndrelUI/capture/CaptureRequests.h"
 #include "OndrelUI/config/AppConfig.h"
 #include "OndrelUI/desktop/GlobalShortcuts.h"
@@ -124,6 +126,11 @@ int main(int argc, char* argv[]) {
     calendar.followSleep(QDBusConnection::systemBus());
     std::unique_ptr<ReminderPlanner> planner;
 
+    // Light or dark as chosen, or as the desktop prefers.
+    ColorSchemePortal portal(QDBusConnection::sessionBus());
+    portal.start();
+    Appearance appearance(&settings, &portal);
+
     LoginAutostart autostart(LoginAutostart::defaultConfigHome(),
                              QGuiApplication::desktopFileName(),
                              QCoreApplication::applicationFilePath());
@@ -131,13 +138,13 @@ int main(int argc, char* argv[]) {
     // The screens are drawn with the Basic style, customised by their theme, on every desktop.
     QQuickStyle::setStyle(QStringLiteral("Basic"));
     QQmlApplicationEngine engine;
-    engine.setInitialProperties(
-        {{QStringLiteral("gate"), QVariant::fromValue(&gate)},
-         {QStringLiteral("recorder"), QVariant::fromValue(&recorder)},
-         {QStringLiteral("updateState"), QVariant::fromValue(&updateState)},
-         {QStringLiteral("updater"), QVariant::fromValue(&updater)},
-         {QStringLiteral("capture"), QVariant::fromValue(&capture)},
-         {QStringLiteral("autostart"), QVariant::fromValue(&autostart)}});
+    engine.setInitialProperties({{QStringLiteral("gate"), QVariant::fromValue(&gate)},
+                                 {QStringLiteral("recorder"), QVariant::fromValue(&recorder)},
+                                 {QStringLiteral("updateState"), QVariant::fromValue(&updateState)},
+                                 {QStringLiteral("updater"), QVariant::fromValue(&updater)},
+                                 {QStringLiteral("capture"), QVariant::fromValue(&capture)},
+                                 {QStringLiteral("autostart"), QVariant::fromValue(&autostart)},
+                                 {QStringLiteral("appearance"), QVariant::fromValue(&appearance)}});
     QObject::connect(
         &engine, &QQmlApplicationEngine::objectCreationFailed, &app,
         [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);

@@ -29,6 +29,10 @@ QString checklistText(const TaskItem& task);
 // When a done task was completed, as an abbreviated date with a short time; empty otherwise.
 QString completedText(const TaskItem& task, const QTimeZone& zone);
 
+// The card as a screen reader says it: "Купить молоко, не выполнена, срок 8 декабря, высокий
+// приоритет", then whether it is overdue and how much of its checklist is done.
+QString spokenText(const TaskItem& task, const QTimeZone& zone, Instant now);
+
 // "12 мар. 2025 г." and "12 мар. 2025 г., 14:30".
 QString abbreviatedDate(Instant instant, const QTimeZone& zone);
 QString abbreviatedDateTime(Instant instant, const QTimeZone& zone);

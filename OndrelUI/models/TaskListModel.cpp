@@ -60,6 +60,8 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const {
         return task->hasDeadline;
     case IsOverdueRole:
         return TaskFacts::isOverdue(*task, Instant::now());
+    case SpokenTextRole:
+        return TaskFacts::spokenText(*task, QTimeZone::systemTimeZone(), Instant::now());
     case HasRecurrenceRole:
         return task->recurrence.has_value();
     case ChecklistDoneRole:
@@ -115,6 +117,7 @@ QVariant TaskListModel::headerRowData(int role) {
     case DueTextRole:
     case ChecklistTextRole:
     case CompletedTextRole:
+    case SpokenTextRole:
         return QString();
     default: // the description preview and the dates are absent
         return {};
@@ -144,6 +147,7 @@ QHash<int, QByteArray> TaskListModel::roleNames() const {
         {ShowsNoDeadlineRole, "showsNoDeadline"},
         {ChecklistTextRole, "checklistText"},
         {CompletedTextRole, "completedText"},
+        {SpokenTextRole, "spokenText"},
         {HasPendingChangeRole, "hasPendingChange"},
     };
 }

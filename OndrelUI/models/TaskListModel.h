@@ -41,6 +41,7 @@ public:
         ChecklistTextRole,    // "done/total"; empty without a checklist
         CompletedTextRole,    // completion time of a done task; empty otherwise
         HasPendingChangeRole, // a change to it waits to be sent
+        SpokenTextRole,       // the whole card as one line for a screen reader
     };
     Q_ENUM(Role)
 

@@ -48,7 +48,7 @@ Dialog {
         DialogButton {
             objectName: alert.acceptName
             text: alert.acceptText
-            fill: alert.destructive ? Theme.red : Theme.accent
+            fill: alert.destructive ? Theme.redFill : Theme.accent
             onClicked: alert.accept()
         }
     }
@@ -69,14 +69,14 @@ Dialog {
         contentItem: Text {
             text: button.text
             font: button.font
-            color: button.prominent ? "white" : Theme.primary
+            color: button.prominent ? Theme.textOnAccent : Theme.primary
             horizontalAlignment: Text.AlignHCenter
             verticalAlignment: Text.AlignVCenter
         }
         background: Rectangle {
             implicitHeight: 28
             radius: 6
-            color: button.prominent ? button.fill : Qt.rgba(0, 0, 0, button.down ? 0.12 : 0.06)
+            color: button.prominent ? button.fill : button.down ? Theme.outline : Theme.pressed
             opacity: button.prominent && button.down ? 0.8 : 1
         }
 

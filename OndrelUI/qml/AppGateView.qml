@@ -89,7 +89,7 @@ Item {
 
                 SoftShadow {
                     cornerRadius: 46
-                    color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.4)
+                    color: Theme.tint(Theme.accent, 0.4)
                     shadowRadius: 16
                     offsetY: 8
                     steps: 16
@@ -102,7 +102,7 @@ Item {
                     anchors.centerIn: parent
                     symbol: "brain.head.profile"
                     size: 42
-                    color: "white"
+                    color: Theme.textOnAccent
                 }
             }
 
@@ -129,6 +129,7 @@ Item {
 
             AbstractButton {
                 objectName: "signInButton"
+                Accessible.name: gateView.gate.busy ? "Входим…" : "Войти через Яндекс"
                 anchors.horizontalCenter: parent.horizontalCenter
                 width: Math.min(280, parent.width)
                 height: 50
@@ -147,14 +148,14 @@ Item {
                             implicitWidth: 18
                             implicitHeight: 18
                             padding: 0
-                            palette.dark: "white"
+                            palette.dark: Theme.textOnAccent
                         }
                         Text {
                             anchors.verticalCenter: parent.verticalCenter
                             text: gateView.gate.busy ? "Входим…" : "Войти через Яндекс"
                             font.pixelSize: Theme.body
                             font.weight: Font.DemiBold
-                            color: "white"
+                            color: Theme.textOnAccent
                         }
                     }
                 }
@@ -163,12 +164,13 @@ Item {
 
             AbstractButton {
                 objectName: "cancelSignInButton"
+                Accessible.name: "Отменить"
                 anchors.horizontalCenter: parent.horizontalCenter
                 visible: gateView.gate.busy
                 contentItem: Text {
                     text: "Отменить"
                     font.pixelSize: Theme.callout
-                    color: Theme.accent
+                    color: Theme.accentText
                 }
                 onClicked: gateView.gate.cancelSignIn()
             }

@@ -21,7 +21,7 @@ Item {
         width: bubble.width - 2 * 16
         height: row.height + 2 * 12
         radius: 12
-        color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.10)
+        color: Theme.tint(Theme.accent, 0.10)
 
         Row {
             id: row
@@ -34,10 +34,12 @@ Item {
                 id: sparkles
                 symbol: "sparkles"
                 size: Theme.callout
-                color: Theme.accent
+                color: Theme.accentText
             }
             TextEdit {
                 objectName: "answerText"
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
                 width: row.width - sparkles.width - copyButton.width - 2 * row.spacing
                 text: bubble.text
                 readOnly: true
@@ -45,16 +47,17 @@ Item {
                 wrapMode: TextEdit.Wrap
                 font.pixelSize: Theme.callout
                 color: Theme.primary
-                selectionColor: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.3)
+                selectionColor: Theme.tint(Theme.accent, 0.3)
                 selectedTextColor: Theme.primary
             }
             AbstractButton {
                 id: copyButton
                 objectName: "copyButton"
+                Accessible.name: "Скопировать ответ"
                 contentItem: Symbol {
                     symbol: clipboard.copied ? "checkmark" : "doc.on.doc"
                     size: Theme.caption
-                    color: clipboard.copied ? Theme.green : Theme.accent
+                    color: clipboard.copied ? Theme.green : Theme.accentText
                 }
                 ToolTip.visible: hovered
                 ToolTip.delay: 600

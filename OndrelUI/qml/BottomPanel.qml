@@ -82,7 +82,7 @@ Rectangle {
             Symbol {
                 symbol: "bell"
                 size: Theme.caption
-                color: Theme.accent
+                color: Theme.accentText
             }
             Text {
                 objectName: "reminderLine"
@@ -112,6 +112,7 @@ Rectangle {
             AbstractButton {
                 id: retryButton
                 objectName: "retryButton"
+                Accessible.name: "Отправить ещё раз"
                 Layout.alignment: Qt.AlignTop
                 Layout.minimumWidth: implicitWidth
                 visible: panel.viewModel.canRetryCapture
@@ -121,7 +122,7 @@ Rectangle {
                     symbol: "arrow.clockwise"
                     text: "Отправить ещё раз"
                     size: Theme.caption
-                    color: Theme.accent
+                    color: Theme.accentText
                     weight: Font.DemiBold
                 }
                 onClicked: panel.viewModel.retryCapture()
@@ -162,7 +163,7 @@ Rectangle {
                     symbol: "arrow.uturn.backward"
                     text: undoButton.text
                     size: Theme.caption
-                    color: Theme.accent
+                    color: Theme.accentText
                     weight: Font.DemiBold
                 }
 
@@ -181,6 +182,7 @@ Rectangle {
             TextField {
                 id: input
                 objectName: "inputField"
+                Accessible.name: "Задача"
                 Layout.fillWidth: true
                 enabled: !panel.busy && !panel.recording
                 opacity: enabled ? 1 : 0.5
@@ -196,7 +198,7 @@ Rectangle {
                     radius: height / 2
                     color: Theme.odCard
                     border.width: 1
-                    border.color: input.activeFocus ? Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.5) : Theme.outline
+                    border.color: input.activeFocus ? Theme.tint(Theme.accent, 0.5) : Theme.outline
                 }
                 onAccepted: if (panel.viewModel.submitInput(text)) clear()
             }
@@ -212,6 +214,7 @@ Rectangle {
             AbstractButton {
                 id: sendButton
                 objectName: "sendButton"
+                Accessible.name: "Отправить"
                 implicitWidth: 40
                 implicitHeight: 40
                 // Not while recording: the recording would be refused while the text is sent.
@@ -228,14 +231,14 @@ Rectangle {
                     Rectangle {
                         anchors.fill: parent
                         radius: width / 2
-                        color: Qt.rgba(Theme.grey.r, Theme.grey.g, Theme.grey.b, 0.4)
+                        color: Theme.disabledFill
                         visible: !sendButton.enabled
                     }
                 }
                 contentItem: Symbol {
                     symbol: "arrow.up"
                     size: 16
-                    color: "white"
+                    color: Theme.textOnAccent
                 }
                 onClicked: if (panel.viewModel.submitInput(input.text)) input.clear()
 

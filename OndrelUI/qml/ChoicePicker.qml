@@ -19,6 +19,12 @@ ComboBox {
     valueRole: "value"
     currentIndex: chosen
     font.pixelSize: Theme.body
+    // The style draws the chosen label and the pop-up's rows from the palette, light by default.
+    palette.buttonText: Theme.primary
+    palette.text: Theme.primary
+    palette.windowText: Theme.primary
+    palette.window: Theme.odCard
+    palette.base: Theme.odCard
     onActivated: index => {
         picked(index)
         currentIndex = Qt.binding(() => picker.chosen)
@@ -37,8 +43,8 @@ ComboBox {
     background: Rectangle {
         implicitHeight: 28
         radius: 6
-        color: picker.down ? Qt.rgba(0, 0, 0, 0.06) : Theme.odCard
-        border.color: picker.visualFocus ? Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.6)
+        color: picker.down ? Theme.pressed : Theme.odCard
+        border.color: picker.visualFocus ? Theme.tint(Theme.accent, 0.6)
                                          : Theme.outline
         border.width: picker.visualFocus ? 2 : 1
     }

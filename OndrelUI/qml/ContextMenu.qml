@@ -10,6 +10,8 @@ Menu {
     property real minimumWidth: 210
 
     padding: 5
+    // Submenus open from an entry like every other.
+    delegate: SymbolMenuItem {}
     background: Rectangle {
         implicitWidth: menu.minimumWidth
         radius: 8
@@ -18,7 +20,7 @@ Menu {
 
         SoftShadow {
             cornerRadius: 8
-            color: Qt.rgba(0, 0, 0, 0.12)
+            color: Theme.popupShadow
             shadowRadius: 8
             offsetY: 3
         }

@@ -21,7 +21,7 @@ AbstractButton {
     }
     background: Rectangle {
         radius: 10
-        color: button.down ? Qt.rgba(Theme.red.r, Theme.red.g, Theme.red.b, 0.1) : Theme.odCard
+        color: button.down ? Theme.tint(Theme.red, 0.1) : Theme.odCard
         border.color: Theme.outline
     }
     opacity: enabled ? 1 : 0.45

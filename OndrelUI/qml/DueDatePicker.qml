@@ -22,7 +22,7 @@ AbstractButton {
     }
     background: Rectangle {
         radius: 6
-        color: picker.down || calendar.opened ? Qt.rgba(0, 0, 0, 0.06) : Theme.odCard
+        color: picker.down || calendar.opened ? Theme.pressed : Theme.odCard
         border.color: Theme.outline
     }
     onClicked: calendar.open()
@@ -50,7 +50,7 @@ AbstractButton {
             border.color: Theme.outline
             SoftShadow {
                 cornerRadius: 8
-                color: Qt.rgba(0, 0, 0, 0.12)
+                color: Theme.popupShadow
                 shadowRadius: 8
                 offsetY: 3
             }
@@ -129,6 +129,10 @@ AbstractButton {
                                                    && cell.month === picker.form.dueMonth
                                                    && cell.year === picker.form.dueYear
 
+                    Accessible.name: new Date(cell.year, cell.month, cell.day)
+                                         .toLocaleDateString(grid.locale, "d MMMM yyyy")
+                    Accessible.selected: cell.chosen
+
                     implicitWidth: 30
                     implicitHeight: 26
                     focusPolicy: Qt.NoFocus
@@ -150,8 +154,9 @@ AbstractButton {
                         horizontalAlignment: Text.AlignHCenter
                         verticalAlignment: Text.AlignVCenter
                         font.pixelSize: Theme.callout
-                        color: cell.chosen ? "white" : Theme.primary
-                        opacity: cell.month === grid.month ? 1 : 0.35
+                        // The neighbouring months' days are set apart by colour, legible still.
+                        color: cell.chosen ? Theme.textOnAccent
+                             : cell.month === grid.month ? Theme.primary : Theme.secondary
                     }
                 }
             }
@@ -165,11 +170,13 @@ AbstractButton {
         required property int step
         required property string symbol
 
+        Accessible.name: step < 0 ? "Предыдущий месяц" : "Следующий месяц"
+
         focusPolicy: Qt.NoFocus
         contentItem: Symbol {
             symbol: stepButton.symbol
             size: Theme.body
-            color: Theme.accent
+            color: Theme.accentText
         }
         onClicked: picker.form.shiftDueMonths(step)
     }

@@ -12,7 +12,7 @@ Item {
             width: 96
             height: 96
             radius: 48
-            color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.12)
+            color: Theme.tint(Theme.accent, 0.12)
 
             GradientSymbol {
                 anchors.centerIn: parent

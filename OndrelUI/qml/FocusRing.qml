@@ -10,5 +10,5 @@ Rectangle {
     radius: cornerRadius + 3
     color: "transparent"
     border.width: 2
-    border.color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.6)
+    border.color: Theme.tint(Theme.accent, 0.6)
 }

@@ -71,6 +71,7 @@ Sheet {
                 ChoicePicker {
                     id: targets
                     objectName: "targetPicker"
+                    Accessible.name: "Перенести в"
                     choices: sheet.form.targets
                     chosen: sheet.form.targetIndex
                     onPicked: index => sheet.form.targetIndex = index

@@ -64,7 +64,8 @@ Flickable {
                 id: tabRepeater
                 model: tabs.folders
 
-                AbstractButton {
+                // A TabButton, as only the control's own type gives its role to a screen reader.
+                TabButton {
                     id: tab
 
                     required property int index
@@ -74,15 +75,19 @@ Flickable {
                     required property bool isSelected
 
                     objectName: "tab:" + folderId
+                    Accessible.name: label
+                    Accessible.selected: isSelected
                     topPadding: 7
                     bottomPadding: 7
                     leftPadding: 14
                     rightPadding: 14
+                    checkable: false
+                    background: null
                     contentItem: Text {
                         text: tab.label
                         font.pixelSize: Theme.subheadline
                         font.weight: tab.isSelected ? Font.DemiBold : Font.Normal
-                        color: tab.isSelected ? "white" : Theme.primary
+                        color: tab.isSelected ? Theme.textOnAccent : Theme.primary
                     }
                     onClicked: tabs.select(folderId)
                     ToolTip.visible: hovered && index < 9
@@ -131,6 +136,7 @@ Flickable {
             AbstractButton {
                 id: addButton
                 objectName: "addFolderButton"
+                Accessible.name: "Новая папка"
                 topPadding: 7
                 bottomPadding: 7
                 leftPadding: 12
@@ -139,11 +145,11 @@ Flickable {
                     symbol: "plus"
                     size: Theme.subheadline
                     font.weight: Font.DemiBold
-                    color: Theme.accent
+                    color: Theme.accentText
                 }
                 background: Rectangle {
                     radius: tabs.tabRadius
-                    color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.12)
+                    color: Theme.tint(Theme.accent, 0.12)
                 }
                 onClicked: tabs.add()
                 ToolTip.visible: hovered && tabs.addToolTip !== ""

@@ -21,7 +21,8 @@ ListView {
     Keys.onReturnPressed: viewModel.openCapture(viewModel.captureRows.captureIdAtRow(currentIndex))
     ScrollBar.vertical: ScrollBar {}
 
-    delegate: AbstractButton {
+    // An ItemDelegate: a list item to a screen reader.
+    delegate: ItemDelegate {
         id: row
 
         required property int index
@@ -30,6 +31,7 @@ ListView {
         required property string createdText
 
         objectName: "capture:" + captureId
+        Accessible.name: status + ", " + createdText
         x: 16
         width: history.width - 2 * 16
         padding: 10
@@ -50,9 +52,9 @@ ListView {
         }
         background: Rectangle {
             radius: 8
-            color: row.down ? Qt.rgba(0, 0, 0, 0.06) : "transparent"
+            color: row.down ? Theme.pressed : "transparent"
             border.width: row.ListView.isCurrentItem && history.activeFocus ? 2 : 0
-            border.color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.6)
+            border.color: Theme.tint(Theme.accent, 0.6)
         }
         onClicked: {
             history.currentIndex = index

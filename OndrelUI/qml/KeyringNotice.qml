@@ -12,7 +12,13 @@ Rectangle {
     objectName: "keyringNotice"
     visible: notice.gate.keyringRefused
     height: visible ? row.implicitHeight + 2 * 8 : 0
-    color: Qt.rgba(Theme.orange.r, Theme.orange.g, Theme.orange.b, 0.15)
+    // An orange wash over the screen's own background, whatever the notice is laid over.
+    color: Theme.odBackground
+
+    Rectangle {
+        anchors.fill: parent
+        color: Theme.tint(Theme.orange, 0.08)
+    }
 
     Row {
         id: row

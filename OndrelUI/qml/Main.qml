@@ -13,6 +13,7 @@ ApplicationWindow {
     required property AudioRecorder recorder
     required property UpdateState updateState
     required property AppUpdater updater
+    required property Appearance appearance
     // Record and write requests from outside the window, which the root screen performs.
     required property CaptureRequests capture
     // The start-at-login entry; null where the window is shown without it.
@@ -27,6 +28,27 @@ ApplicationWindow {
     minimumHeight: 440 + (menuBar ? menuBar.implicitHeight : 0)
     title: "Ondrel"
     color: Theme.odBackground
+
+    // The plain controls (the about dialog, tooltips, scroll bars) follow the theme as well.
+    palette.window: Theme.odCard
+    palette.windowText: Theme.primary
+    palette.base: Theme.odCard
+    palette.text: Theme.primary
+    palette.button: Theme.pressed
+    palette.buttonText: Theme.primary
+    palette.highlight: Theme.accent
+    palette.highlightedText: Theme.textOnAccent
+    palette.toolTipBase: Theme.odCard
+    palette.toolTipText: Theme.primary
+    palette.placeholderText: Theme.secondary
+    palette.dark: Theme.secondary
+    palette.mid: Theme.outline
+
+    Binding {
+        target: Theme
+        property: "dark"
+        value: window.appearance.dark
+    }
 
     menuBar: MenuBar {
         delegate: MenuBarItem {
@@ -46,7 +68,7 @@ ApplicationWindow {
             }
             background: Rectangle {
                 radius: 4
-                color: barItem.highlighted ? Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.15)
+                color: barItem.highlighted ? Theme.tint(Theme.accent, 0.15)
                                            : "transparent"
             }
         }
@@ -71,6 +93,9 @@ ApplicationWindow {
             SymbolMenuItem {
                 text: "Проверить обновления…"
                 onTriggered: window.updater.checkForUpdates()
+            }
+            AppearanceMenu {
+                appearance: window.appearance
             }
             MenuSeparator {}
             SymbolMenuItem {
@@ -129,6 +154,9 @@ ApplicationWindow {
             }
             SymbolMenuItem {
                 action: window.rootView?.historyAction ?? null
+            }
+            SymbolMenuItem {
+                action: window.rootView?.searchAction ?? null
             }
         }
     }

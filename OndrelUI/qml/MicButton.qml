@@ -27,7 +27,7 @@ Item {
         radius: width / 2
         color: "transparent"
         border.width: 3
-        border.color: Qt.rgba(Theme.red.r, Theme.red.g, Theme.red.b, 0.4)
+        border.color: Theme.tint(Theme.red, 0.4)
         Behavior on width {
             NumberAnimation { duration: 150; easing.type: Easing.InOutQuad }
         }
@@ -36,6 +36,7 @@ Item {
     AbstractButton {
         id: button
         objectName: "micButton"
+        Accessible.name: mic.isRecording ? "Остановить запись" : "Записать голосом"
         anchors.fill: parent
         enabled: !mic.disabled
         opacity: enabled ? 1 : 0.4
@@ -51,14 +52,14 @@ Item {
             Rectangle {
                 anchors.fill: parent
                 radius: width / 2
-                color: Theme.red
+                color: Theme.redFill
                 visible: mic.isRecording
             }
         }
         contentItem: Symbol {
             symbol: mic.isRecording ? "stop.fill" : "mic.fill"
             size: 16
-            color: "white"
+            color: Theme.textOnAccent
         }
         onClicked: mic.action()
 

@@ -21,6 +21,7 @@ AlertDialog {
     TextField {
         id: nameField
         objectName: "folderNameField"
+        Accessible.name: "Название"
         width: parent.width
         placeholderText: "Название"
         placeholderTextColor: Theme.secondary
@@ -33,7 +34,7 @@ AlertDialog {
             color: Theme.odCard
             border.width: nameField.activeFocus ? 2 : 1
             border.color: nameField.activeFocus
-                          ? Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.6)
+                          ? Theme.tint(Theme.accent, 0.6)
                           : Theme.outline
         }
         onAccepted: dialog.accept()

@@ -11,7 +11,11 @@ Item {
     // Checks for an update or installs the one found; null hides both update buttons.
     property AppUpdater updater: null
 
+    // The search button's tooltip: its action and keys.
+    property string searchToolTip: ""
+
     signal sortChosen(bool byDeadline)
+    signal search
 
     implicitHeight: row.implicitHeight + 16 + 10
 
@@ -40,6 +44,7 @@ Item {
         AbstractButton {
             id: checkButton
             objectName: "checkUpdatesButton"
+            Accessible.name: "Проверить обновления"
             visible: header.updater !== null && !header.updateAvailable
             contentItem: Symbol {
                 symbol: "arrow.triangle.2.circlepath"
@@ -59,6 +64,7 @@ Item {
         AbstractButton {
             id: installButton
             objectName: "installUpdateButton"
+            Accessible.name: "Обновить"
             visible: header.updater !== null && header.updateAvailable
             topPadding: 6
             bottomPadding: 6
@@ -68,7 +74,7 @@ Item {
                 symbol: "arrow.down.circle.fill"
                 text: "Обновить"
                 size: Theme.caption
-                color: "white"
+                color: Theme.textOnAccent
                 weight: Font.DemiBold
             }
             background: GradientFill {
@@ -86,12 +92,33 @@ Item {
         }
 
         AbstractButton {
+            id: searchButton
+            objectName: "searchButton"
+            Accessible.name: "Поиск"
+            contentItem: Symbol {
+                symbol: "magnifyingglass"
+                size: Theme.title3
+                color: Theme.accentText
+            }
+            ToolTip.visible: hovered
+            ToolTip.delay: 600
+            ToolTip.text: header.searchToolTip
+            onClicked: header.search()
+
+            FocusRing {
+                visible: searchButton.visualFocus
+                cornerRadius: searchButton.height / 2
+            }
+        }
+
+        AbstractButton {
             id: sortButton
             objectName: "sortButton"
+            Accessible.name: "Сортировка"
             contentItem: Symbol {
                 symbol: "arrow.up.arrow.down.circle"
                 size: Theme.title3
-                color: Theme.accent
+                color: Theme.accentText
             }
             onClicked: sortMenu.popup(sortButton, 0, sortButton.height)
 

@@ -50,6 +50,11 @@ Rectangle {
         shortcut: "Ctrl+H"
         onTriggered: sheets.showHistory()
     }
+    readonly property Action searchAction: Action {
+        text: "Найти задачу"
+        shortcut: "Ctrl+F"
+        onTriggered: root.openSearch()
+    }
     // Offered for a few seconds after a task is completed, reopened or deleted; Ctrl+Z while
     // it shows.
     readonly property Action undoAction: Action {
@@ -61,6 +66,28 @@ Rectangle {
         text: "Обновить список"
         shortcut: "F5"
         onTriggered: root.viewModel.showScreen()
+    }
+
+    // The search bar is open over the list.
+    property bool searching: false
+
+    function openSearch() {
+        searching = true
+        searchBar.focusField()
+    }
+    // Closing restores the selected folder's whole list.
+    function closeSearch() {
+        searching = false
+        search.query = ""
+        search.allFolders = false
+        taskList.forceActiveFocus()
+    }
+    // A task found in another folder opens there.
+    function openTask(taskId, folderId) {
+        if (folderId === "" || folderId === viewModel.selectedFolderId)
+            return sheets.editTask(taskId)
+        closeSearch()
+        viewModel.selectFolder(folderId).then(() => sheets.editTask(taskId))
     }
 
     // The screen's item that last had the keyboard's focus.
@@ -147,7 +174,9 @@ Rectangle {
             Layout.fillWidth: true
             updateAvailable: root.updateState.available
             updater: root.updater
+            searchToolTip: root.searchAction.text + " (" + root.searchAction.shortcut + ")"
             onSortChosen: byDeadline => root.viewModel.changeSort(byDeadline)
+            onSearch: root.openSearch()
         }
 
         // Without the service: since when the lists are not updated.
@@ -172,21 +201,42 @@ Rectangle {
             onDelete_: folderId => sheets.deleteFolder(folderId)
         }
 
+        SearchBar {
+            id: searchBar
+            Layout.fillWidth: true
+            visible: root.searching
+            results: search
+            onClose: root.closeSearch()
+            onNavigate: key => taskList.navigate(key)
+        }
+
         Item {
             Layout.fillWidth: true
             Layout.fillHeight: true
 
             EmptyStateView {
                 anchors.fill: parent
-                visible: root.viewModel.taskCount === 0
+                visible: !root.searching && taskList.count === 0
+            }
+            Text {
+                anchors.centerIn: parent
+                visible: root.searching && search.resultCount === 0 && !search.loading
+                         && search.query.trim() !== ""
+                text: "Ничего не найдено"
+                font.pixelSize: Theme.callout
+                color: Theme.secondary
             }
 
             TaskListView {
+                id: taskList
                 anchors.fill: parent
-                visible: root.viewModel.taskCount > 0
+                visible: count > 0
                 viewModel: root.viewModel
-                onOpen: taskId => sheets.editTask(taskId)
+                results: search
+                searching: root.searching
+                onOpen: (taskId, folderId) => root.openTask(taskId, folderId)
                 onDetails: taskId => sheets.showDetails(taskId)
+                onSearchEscaped: root.closeSearch()
             }
         }
 
@@ -204,6 +254,27 @@ Rectangle {
         id: newFolderDialog
         objectName: "newFolderDialog"
         onCreate: name => root.viewModel.addFolder(name)
+    }
+
+    LiveRegion {
+        id: announcer
+    }
+    Connections {
+        target: root.recorder
+        function onIsRecordingChanged() {
+            announcer.announce(root.recorder.isRecording ? "Идёт запись" : "Запись остановлена")
+        }
+    }
+    Connections {
+        target: root.viewModel
+        function onAssistantAnswerChanged() {
+            announcer.announce(root.viewModel.assistantAnswer)
+        }
+    }
+
+    TaskSearchModel {
+        id: search
+        viewModel: root.viewModel
     }
 
     RootSheets {

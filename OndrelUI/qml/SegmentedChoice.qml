@@ -16,7 +16,7 @@ Rectangle {
     width: parent ? parent.width : implicitWidth
     implicitHeight: 28
     radius: 7
-    color: Qt.rgba(0, 0, 0, 0.06)
+    color: Theme.pressed
 
     Row {
         anchors.fill: parent
@@ -35,8 +35,14 @@ Rectangle {
         }
     }
 
-    component Segment: AbstractButton {
+    // A RadioButton for its role; the choice, not the click, decides which one is checked.
+    component Segment: RadioButton {
         id: segment
+
+        Accessible.name: text
+        checkable: false
+        indicator: null
+        padding: 0
 
         width: (segments.width - 4) / 2
         height: segments.height - 4

@@ -42,14 +42,14 @@ Popup {
 
         SoftShadow {
             cornerRadius: 12
-            color: Qt.rgba(0, 0, 0, 0.2)
+            color: Theme.sheetShadow
             shadowRadius: 14
             offsetY: 6
             steps: 8
         }
     }
     Overlay.modal: Rectangle {
-        color: Qt.rgba(0, 0, 0, 0.25)
+        color: Theme.scrim
     }
 
     ColumnLayout {

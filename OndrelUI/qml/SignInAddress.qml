@@ -45,13 +45,13 @@ Column {
                 anchors.verticalCenter: parent.verticalCenter
                 symbol: clipboard.copied ? "checkmark" : "doc.on.doc"
                 size: Theme.callout
-                color: clipboard.copied ? Theme.green : Theme.accent
+                color: clipboard.copied ? Theme.green : Theme.accentText
             }
             Text {
                 anchors.verticalCenter: parent.verticalCenter
                 text: "Скопировать ссылку"
                 font.pixelSize: Theme.callout
-                color: Theme.accent
+                color: Theme.accentText
             }
         }
         onClicked: clipboard.copy(block.address)

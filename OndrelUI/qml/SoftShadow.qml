@@ -7,7 +7,7 @@ Item {
     id: shadow
 
     property real cornerRadius: 0
-    property color color: Qt.rgba(0, 0, 0, 0.05)
+    property color color: Theme.cardShadow
     property real shadowRadius: 5 // how far the blur reaches beyond the edge
     property real offsetY: 0
     property int steps: 4

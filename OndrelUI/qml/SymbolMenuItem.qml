@@ -47,10 +47,17 @@ MenuItem {
             color: Theme.secondary
         }
     }
+    arrow: Symbol {
+        x: entry.width - width - entry.rightPadding
+        y: (entry.height - height) / 2
+        visible: entry.subMenu !== null
+        symbol: "chevron.right"
+        color: Theme.secondary
+    }
     background: Rectangle {
         implicitWidth: 200
         radius: 5
-        color: entry.highlighted ? Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.15)
+        color: entry.highlighted ? Theme.tint(Theme.accent, 0.15)
                                  : "transparent"
     }
 }

@@ -26,10 +26,17 @@ Rectangle {
     implicitHeight: content.implicitHeight + 2 * 14
     radius: Theme.cardRadius
     color: Theme.odCard
+    // One item with its whole state for a screen reader; its buttons are reached through the
+    // list's keys and the context menu.
+    Accessible.role: Accessible.ListItem
+    Accessible.name: task.spokenText
+    Accessible.focusable: true
+    Accessible.focused: focused
+    Accessible.onPressAction: card.open()
 
     SoftShadow {
         cornerRadius: card.radius
-        color: Qt.rgba(0, 0, 0, 0.05)
+        color: Theme.cardShadow
         shadowRadius: 5
         offsetY: 2
     }
@@ -45,14 +52,24 @@ Rectangle {
         width: card.width - 2 * 14
         spacing: 8
 
-        AbstractButton {
+        // A CheckBox for its role; the task, not the click, decides what it shows.
+        CheckBox {
             id: toggleButton
             objectName: "toggleButton"
             focusPolicy: Qt.NoFocus
+            Accessible.name: "Выполнена"
+            checked: card.task.isDone
+            nextCheckState: function () {
+                return checkState
+            }
+            padding: 0
+            spacing: 0
+            indicator: null
+            background: null
             contentItem: Symbol {
                 symbol: card.task.isDone ? "checkmark.circle.fill" : "circle"
                 size: Theme.title3
-                color: card.task.isDone ? Theme.green : Theme.accent
+                color: card.task.isDone ? Theme.green : Theme.accentText
             }
             onClicked: card.toggle()
         }
@@ -60,6 +77,7 @@ Rectangle {
         AbstractButton {
             objectName: "openButton"
             focusPolicy: Qt.NoFocus
+            Accessible.name: "Открыть задачу"
             width: content.width - toggleButton.width - content.spacing
             contentItem: Row {
                 spacing: 8
@@ -76,9 +94,17 @@ Rectangle {
                     width: parent.width - 9 - parent.spacing
                     spacing: 4
 
+                    SymbolLabel {
+                        objectName: "folderLabel"
+                        visible: text !== ""
+                        symbol: "folder"
+                        text: card.task.folderName ?? ""
+                    }
                     Text {
                         width: parent.width
-                        text: card.task.title
+                        // Search results mark what matched.
+                        text: card.task.titleMarkup || card.task.title
+                        textFormat: card.task.titleMarkup ? Text.StyledText : Text.PlainText
                         wrapMode: Text.Wrap
                         font.pixelSize: Theme.body
                         font.weight: Font.Medium
@@ -88,7 +114,8 @@ Rectangle {
                     Text {
                         width: parent.width
                         visible: card.task.descriptionPreview !== undefined
-                        text: card.task.descriptionPreview ?? ""
+                        text: card.task.descriptionMarkup || (card.task.descriptionPreview ?? "")
+                        textFormat: card.task.descriptionMarkup ? Text.StyledText : Text.PlainText
                         wrapMode: Text.Wrap
                         maximumLineCount: 2
                         elide: Text.ElideRight
@@ -126,7 +153,6 @@ Rectangle {
                                 text: "без срока"
                                 font.pixelSize: Theme.caption2
                                 color: Theme.secondary
-                                opacity: 0.7
                             }
                             Symbol {
                                 anchors.verticalCenter: parent.verticalCenter
@@ -155,7 +181,7 @@ Rectangle {
                                     anchors.verticalCenter: parent.verticalCenter
                                     text: "#" + modelData
                                     font.pixelSize: Theme.caption2
-                                    color: Theme.accent
+                                    color: Theme.accentText
                                 }
                             }
                         }

@@ -48,6 +48,7 @@ ScrollingForm {
             separated: true
             ChoicePicker {
                 objectName: "detailStatusPicker"
+                Accessible.name: "Статус"
                 choices: detail.viewModel.statusChoices
                 chosen: detail.viewModel.statusIndex
                 onPicked: index => detail.viewModel.chooseStatus(index)
@@ -62,7 +63,8 @@ ScrollingForm {
         Repeater {
             id: entries
             model: detail.viewModel.checklist
-            AbstractButton {
+            // A CheckBox for its role; the checklist, not the click, decides what it shows.
+            CheckBox {
                 id: entry
 
                 required property int index
@@ -71,6 +73,13 @@ ScrollingForm {
                 required property bool done
 
                 objectName: "entry:" + entryId
+                Accessible.name: title
+                checked: done
+                nextCheckState: function () {
+                    return checkState
+                }
+                indicator: null
+                spacing: 0
                 width: parent.width
                 padding: 10
                 leftPadding: 12
@@ -81,7 +90,7 @@ ScrollingForm {
                         anchors.verticalCenter: parent.verticalCenter
                         symbol: entry.done ? "checkmark.circle.fill" : "circle"
                         size: Theme.title3
-                        color: entry.done ? Theme.green : Theme.accent
+                        color: entry.done ? Theme.green : Theme.accentText
                     }
                     Text {
                         anchors.verticalCenter: parent.verticalCenter

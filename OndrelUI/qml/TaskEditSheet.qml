@@ -48,6 +48,7 @@ Sheet {
                 TextArea {
                     id: titleField
                     objectName: "titleField"
+                    Accessible.name: "Название"
                     placeholderText: "Название"
                     text: sheet.form.title
                     onTextChanged: sheet.form.title = text
@@ -66,6 +67,7 @@ Sheet {
             title: "Описание"
             TextArea {
                 objectName: "bodyField"
+                Accessible.name: "Описание"
                 width: parent.width
                 height: Math.max(90, implicitHeight)
                 placeholderText: "Развёрнутое описание (необязательно)"
@@ -88,6 +90,7 @@ Sheet {
                 label: "Статус"
                 ChoicePicker {
                     objectName: "statusPicker"
+                    Accessible.name: "Статус"
                     choices: sheet.form.statusChoices
                     chosen: sheet.form.statusIndex
                     displayText: sheet.form.statusLabel
@@ -99,6 +102,7 @@ Sheet {
                 separated: true
                 ChoicePicker {
                     objectName: "priorityPicker"
+                    Accessible.name: "Приоритет"
                     choices: sheet.form.priorityChoices
                     chosen: sheet.form.priorityIndex
                     onPicked: index => sheet.form.priorityIndex = index
@@ -109,6 +113,7 @@ Sheet {
                 separated: true
                 ChoicePicker {
                     objectName: "folderPicker"
+                    Accessible.name: "Папка"
                     choices: sheet.form.folderChoices
                     chosen: sheet.form.folderIndex
                     onPicked: index => sheet.form.folderIndex = index
@@ -122,6 +127,8 @@ Sheet {
                 label: "Есть дедлайн"
                 ToggleSwitch {
                     objectName: "deadlineSwitch"
+                    Accessible.name: "Есть дедлайн"
+                    Accessible.role: Accessible.CheckBox
                     checked: sheet.form.hasDeadline
                     onToggled: sheet.form.hasDeadline = checked
                 }
@@ -132,6 +139,7 @@ Sheet {
                 separated: true
                 DueDatePicker {
                     objectName: "datePicker"
+                    Accessible.name: "Дата: " + text
                     form: sheet.form
                 }
             }

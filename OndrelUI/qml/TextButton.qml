@@ -15,7 +15,7 @@ AbstractButton {
     contentItem: Text {
         text: button.text
         font: button.font
-        color: button.enabled ? Theme.accent : Theme.secondary
+        color: button.enabled ? Theme.accentText : Theme.secondary
         opacity: button.enabled ? (button.down ? 0.6 : 1) : 0.6
         horizontalAlignment: Text.AlignHCenter
         verticalAlignment: Text.AlignVCenter

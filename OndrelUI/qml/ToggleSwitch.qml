@@ -15,9 +15,9 @@ Switch {
         x: toggle.leftPadding
         y: (toggle.height - height) / 2
         radius: height / 2
-        color: toggle.checked ? Theme.accent : Qt.rgba(0, 0, 0, 0.15)
+        color: toggle.checked ? Theme.accent : Theme.track
         border.width: toggle.visualFocus ? 2 : 0
-        border.color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.5)
+        border.color: Theme.tint(Theme.accent, 0.5)
 
         Rectangle {
             x: toggle.checked ? parent.width - width - 2 : 2
@@ -25,7 +25,7 @@ Switch {
             width: parent.height - 4
             height: width
             radius: width / 2
-            color: "white"
+            color: Theme.textOnAccent
             Behavior on x {
                 NumberAnimation { duration: 120 }
             }

@@ -1,6 +1,8 @@
-// Renders every state of the screens offscreen, from a fixed data set, into one PNG file each:
+// Renders every state of the screens offscreen, light and dark (its name ending in "-dark"), from
+// a fixed data set, into one PNG file each:
 //   ondrel-screenshots OUTPUT_FOLDER
-// Prints the files it wrote; fails when a screen could not be drawn cleanly.
+// Prints the files it wrote; fails when a screen could not be drawn cleanly, or when a shot has a
+// text less legible than 4.5:1 or a control a screen reader cannot name (see ScreenAudit).
 
 #include "OndrelCore/json/ODJSON.h"
 #include "OndrelCore/wire/ApplyResult.h"
@@ -10,8 +12,10 @@
 #include "OndrelCore/wire/TaskItem.h"
 #include "OndrelUI/update/AppcastParser.h"
 #include "support/GateScene.h"
+#include "support/ScreenAudit.h"
 #include "support/WaitUntil.h"
 
+#include <QAccessible>
 #include <QDateTime>
 #include <QDir>
 #include <QGuiApplication>
@@ -138,7 +142,9 @@ struct Service {
 // Where the pictures go, and whether any could not be drawn cleanly.
 struct Output {
     QString folder;
+    bool dark = false; // every state is drawn light, then dark
     bool failed = false;
+    ScreenAudit audit[2]; // light, dark
 
     void fail(const QString& what) {
         std::fprintf(stderr, "%s\n", qPrintable(what));
@@ -161,6 +167,7 @@ public:
               signedIn, [this](const HTTPRequest& request) { return service.answer(request); },
               file, signedIn ? QSize(640, 760) : QSize(480, 440), storage, updateFeed),
           m_output(output) {
+        setDark(output.dark);
         if (signedIn)
             waitUntil([&] { return vm() && vm()->taskCount() == (service.withTasks ? 6 : 0); });
     }
@@ -172,10 +179,17 @@ public:
 
     void shot(const char* name) {
         QTest::qWait(450); // transitions and springs come to rest
-        const QString path = QDir(m_output.folder).filePath(QString::fromLatin1(name) + ".png");
-        if (!screen().saveImage(path))
+        const QString path =
+            QDir(m_output.folder)
+                .filePath(QString::fromLatin1(name) +
+                          (m_output.dark ? QStringLiteral("-dark.png") : QStringLiteral(".png")));
+        screen().settle();
+        const QImage image = screen().window().grabWindow();
+        if (!image.save(path))
             return m_output.fail(QStringLiteral("cannot write ") + path);
         std::printf("%s\n", qPrintable(path));
+        for (const QString& problem : m_output.audit[m_output.dark].check(screen().window(), image))
+            m_output.fail(QStringLiteral("%1: %2").arg(path, problem));
     }
 
 private:
@@ -219,6 +233,21 @@ void lists(Output& output) {
     screen.type(QStringLiteral("Путешествия"));
     scene.shot("new-folder-dialog");
     screen.press(Qt::Key_Escape);
+}
+
+// The search over the folder's tasks, its matches marked, then over every folder.
+void search(Output& output) {
+    Scene scene(output, true);
+    ScreenHarness& screen = scene.screen();
+    screen.press(Qt::Key_F, Qt::ControlModifier);
+    screen.type(QStringLiteral("продукт"));
+    scene.shot("root-search");
+    screen.click(screen.item("allFoldersSwitch"));
+    waitUntil([&] { return screen.find(QStringLiteral("folderLabel")) != nullptr; });
+    scene.shot("root-search-all-folders");
+    screen.click(screen.item("searchField"));
+    screen.type(QStringLiteral("ъ"));
+    scene.shot("root-search-nothing-found");
 }
 
 void captures(Output& output) {
@@ -372,11 +401,21 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationVersion(QStringLiteral("0.1.0"));
     QQuickStyle::setStyle(QStringLiteral("Basic"));
+    QAccessible::setActive(true);
     Output output{argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots")};
     QDir().mkpath(output.folder);
-    for (const auto draw : {signIn, keyringRefused, lists, captures, recording, retry, interruption,
-                            editSheet, folderDeletion, historyAndDetail, reminderLine, window,
-                            updates})
-        draw(output);
+    for (const bool dark : {false, true}) {
+        output.dark = dark;
+        for (const auto draw :
+             {signIn, keyringRefused, lists, search, captures, recording, retry, interruption,
+              editSheet, folderDeletion, historyAndDetail, reminderLine, window, updates})
+            draw(output);
+        // The audit reached the screens' texts and controls, not an empty tree.
+        const ScreenAudit& audit = output.audit[dark];
+        std::printf("%s: %d texts, %d controls; lowest contrast %s\n", dark ? "dark" : "light",
+                    audit.checkedTexts(), audit.checkedControls(), qPrintable(audit.lowestText()));
+        if (audit.checkedTexts() < 300 || audit.checkedControls() < 300)
+            output.fail(QStringLiteral("the audit saw too little"));
+    }
     return output.failed ? 1 : 0;
 }

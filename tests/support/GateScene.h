@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OndrelUI/appearance/Appearance.h"
 #include "OndrelUI/capture/CaptureRequests.h"
 #include "OndrelUI/desktop/LoginAutostart.h"
 #include "OndrelUI/recorder/AudioRecorder.h"
@@ -11,6 +12,7 @@
 #include "support/ScreenHarness.h"
 #include "support/SyntheticPcmSource.h"
 
+#include <QQmlComponent>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -38,14 +40,32 @@ public:
             QUrl(QStringLiteral("https://service.test")), m_transport,
             std::make_unique<QSettings>(settingsFile(), QSettings::IniFormat), storage,
             [](const QUrl&) { return true; });
+        m_appearance = std::make_unique<Appearance>(&m_appearanceSettings);
         QVariantMap properties{{"gate", QVariant::fromValue(m_gate.get())},
                                {"recorder", QVariant::fromValue(&m_recorder)},
                                {"updateState", QVariant::fromValue(&m_updateState)},
                                {"updater", QVariant::fromValue(&m_updater)},
                                {"capture", QVariant::fromValue(&m_capture)}};
-        if (file == QStringLiteral("Main.qml"))
+        if (file == QStringLiteral("Main.qml")) {
             properties.insert(QStringLiteral("autostart"), QVariant::fromValue(&m_autostart));
+            properties.insert(QStringLiteral("appearance"),
+                              QVariant::fromValue(m_appearance.get()));
+        }
         m_screen = std::make_unique<ScreenHarness>(file, properties, size);
+    }
+
+    // Draws every screen light or dark: the window's own choice, or the theme directly for a
+    // screen shown without the window.
+    void setDark(bool dark) {
+        m_appearance->setChoice(dark ? Appearance::Dark : Appearance::Light);
+        QQmlComponent setter(&m_screen->engine());
+        setter.setData(QStringLiteral("import QtQml\nimport Ondrel.UI\nQtObject { "
+                                      "Component.onCompleted: Theme.dark = %1 }\n")
+                           .arg(dark ? QStringLiteral("true") : QStringLiteral("false"))
+                           .toUtf8(),
+                       QUrl(QStringLiteral("qrc:/Ondrel/UI/ThemeSetter.qml")));
+        std::unique_ptr<QObject>(setter.create());
+        m_screen->settle();
     }
 
     AppGate& gate() { return *m_gate; }
@@ -83,6 +103,9 @@ private:
     CaptureRequests m_capture;
     LoginAutostart m_autostart{m_directory.path(), QStringLiteral("ondrel"),
                                QStringLiteral("/usr/bin/ondrel")};
+    QSettings m_appearanceSettings{m_directory.filePath(QStringLiteral("appearance.ini")),
+                                   QSettings::IniFormat};
+    std::unique_ptr<Appearance> m_appearance;
     std::unique_ptr<AppGate> m_gate;
     std::unique_ptr<ScreenHarness> m_screen;
 };

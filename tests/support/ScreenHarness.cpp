@@ -46,7 +46,10 @@ QStringList* activeWarnings = nullptr;
 QtMessageHandler previousHandler = nullptr;
 
 void keepWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (activeWarnings && type != QtDebugMsg && type != QtInfoMsg)
+    // Ondrel's own logging categories report on purpose (a keyring out of reach, say); what is
+    // kept is what Qt says of the screens.
+    const bool ours = context.category && QByteArrayView(context.category).startsWith("ondrel.");
+    if (activeWarnings && type != QtDebugMsg && type != QtInfoMsg && !ours)
         activeWarnings->append(message);
     previousHandler(type, context, message);
 }
