@@ -402,7 +402,8 @@ int main(int argc, char** argv) {
     QGuiApplication::setApplicationVersion(QStringLiteral("0.1.0"));
     QQuickStyle::setStyle(QStringLiteral("Basic"));
     QAccessible::setActive(true);
-    Output output{argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots")};
+    Output output;
+    output.folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
     QDir().mkpath(output.folder);
     for (const bool dark : {false, true}) {
         output.dark = dark;
