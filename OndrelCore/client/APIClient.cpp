@@ -1,5 +1,7 @@
 #include "OndrelCore/client/APIClient.h"
 
+#include "OndrelCore/client/IdempotencyKey.h"
+
 #include "OndrelCore/bodies/AssistantBody.h"
 #include "OndrelCore/bodies/CaptureBody.h"
 #include "OndrelCore/bodies/RefreshBody.h"
@@ -97,6 +99,15 @@ APIClient::APIClient(QUrl baseURL, std::shared_ptr<HTTPTransport> transport,
     : m_baseURL(std::move(baseURL)), m_transport(std::move(transport)),
       m_accessToken(std::move(accessToken)) {}
 
+APIClient APIClient::withIdempotencyKey(const QString& key) const {
+    const QByteArray bytes = key.toUtf8();
+    if (!IdempotencyKey::isUsable(bytes))
+        throw RequestRefusal(RequestRefusal::Reason::unusableKey);
+    APIClient keyed = *this;
+    keyed.m_idempotencyKey = bytes;
+    return keyed;
+}
+
 // Operations are plain functions handing their arguments to request() by value. (Keeping
 // temporaries out of co_await expressions also avoids g++ 12 destroying them twice.)
 template <class Result, class Body>
@@ -115,6 +126,8 @@ QCoro::Task<Result> APIClient::request(APIClient client, QByteArray method, QStr
     }
     if (auth && client.m_accessToken)
         request.headers.emplaceBack("Authorization", bearer(*client.m_accessToken));
+    if (client.m_idempotencyKey)
+        request.headers.emplaceBack("Idempotency-Key", *client.m_idempotencyKey);
 
     auto sending = client.m_transport->send(std::move(request));
     HTTPResponse response = co_await std::move(sending);

@@ -40,6 +40,10 @@ public:
     const QUrl& baseURL() const { return m_baseURL; }
     const std::shared_ptr<HTTPTransport>& transport() const { return m_transport; }
     const std::optional<QString>& accessToken() const { return m_accessToken; }
+    // The same client sending `key` as every request's Idempotency-Key, so that a service which
+    // honours it runs a POST resent after a lost answer only once. Throws RequestRefusal for a
+    // key that is not an IdempotencyKey.
+    APIClient withIdempotencyKey(const QString& key) const;
 
     QCoro::Task<AuthResponse> loginYandex(QString accessToken) const;
     QCoro::Task<AuthResponse> refresh(QString refreshToken) const;
@@ -81,4 +85,5 @@ private:
     QUrl m_baseURL;
     std::shared_ptr<HTTPTransport> m_transport;
     std::optional<QString> m_accessToken;
+    std::optional<QByteArray> m_idempotencyKey;
 };

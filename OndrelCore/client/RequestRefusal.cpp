@@ -12,6 +12,8 @@ QString describe(RequestRefusal::Reason reason) {
         return QStringLiteral("некорректный адрес сервиса");
     case RequestRefusal::Reason::insecureAddress:
         return QStringLiteral("адрес сервиса не защищён, нужен https");
+    case RequestRefusal::Reason::unusableKey:
+        return QStringLiteral("недопустимый ключ повтора запроса");
     }
     return {};
 }

@@ -14,6 +14,7 @@ public:
         unsafeToken,     // a line break or NUL would add header lines
         unusableURL,     // the base URL and path do not make an absolute URL with a host
         insecureAddress, // http to a host other than this machine (see ServiceAddress)
+        unusableKey,     // not an IdempotencyKey
     };
 
     explicit RequestRefusal(Reason reason);

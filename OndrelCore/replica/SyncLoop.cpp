@@ -1,5 +1,6 @@
 #include "OndrelCore/replica/SyncLoop.h"
 
+#include "OndrelCore/client/IdempotencyKey.h"
 #include "OndrelCore/json/DecodingError.h"
 #include "OndrelCore/json/ODJSON.h"
 #include "OndrelCore/replica/ChangeQueue.h"
@@ -151,7 +152,12 @@ QCoro::Task<SyncReport> SyncLoop::run() {
         m_sending = change.seq;
         std::exception_ptr failure;
         try {
-            auto sending = send(m_client(), change);
+            // The change's own key rides along, so that a resend after a lost answer makes
+            // nothing twice where the service honours it.
+            const APIClient client = IdempotencyKey::isUsable(change.key.toUtf8())
+                                         ? m_client().withIdempotencyKey(change.key)
+                                         : m_client();
+            auto sending = send(client, change);
             const Sent sent = co_await sending;
             if (!self)
                 co_return report;

@@ -12,7 +12,8 @@ struct HttpCall {
     QByteArray authorization;
     // Where a browser's request came from; the Host was checked by the server already.
     QByteArray host;
-    QByteArray origin;    // absent ("") when the client sent none
-    QByteArray fetchSite; // Sec-Fetch-Site
+    QByteArray origin;         // absent ("") when the client sent none
+    QByteArray fetchSite;      // Sec-Fetch-Site
+    QByteArray idempotencyKey; // absent ("") when the client sent none
     QByteArray body;
 };

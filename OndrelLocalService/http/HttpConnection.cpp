@@ -207,6 +207,7 @@ void HttpConnection::dispatch() {
     call.host = field(http::field::host);
     call.origin = field(http::field::origin);
     call.fetchSite = field("Sec-Fetch-Site");
+    call.idempotencyKey = field("Idempotency-Key");
     call.body = std::move(request.body());
     m_parser.reset();
     m_pool->handle(std::move(call), Responder(shared_from_this()));

@@ -4,11 +4,15 @@
 #include "OndrelCore/bodies/RefreshBody.h"
 #include "OndrelCore/bodies/ReprocessBody.h"
 #include "OndrelCore/bodies/YandexLoginBody.h"
+#include "OndrelCore/client/IdempotencyKey.h"
 #include "OndrelCore/json/DecodingError.h"
 #include "OndrelCore/json/ODJSON.h"
 #include "OndrelLocalService/http/Refusals.h"
 #include "OndrelLocalService/http/SignInPage.h"
 #include "OndrelLocalService/services/ServiceError.h"
+
+#include <QDataStream>
+#include <QIODevice>
 
 #include <QUrl>
 
@@ -66,8 +70,8 @@ bool matches(const QStringList& pattern, const QStringList& segments, QStringLis
 } // namespace
 
 ServiceRouter::ServiceRouter(ServiceStore& store, Settings settings)
-    : m_settings(settings), m_auth(store, settings.auth), m_folders(store), m_tasks(store),
-      m_sync(store, m_tasks), m_assistant(store, m_folders, m_tasks),
+    : m_store(store), m_settings(settings), m_auth(store, settings.auth), m_folders(store),
+      m_tasks(store), m_sync(store, m_tasks), m_assistant(store, m_folders, m_tasks),
       m_captures(store, m_tasks, m_assistant), m_updates(settings.updates),
       m_formTokens([&store] { return store.now(); }) {
     addRoutes();
@@ -77,6 +81,8 @@ HttpReply ServiceRouter::handle(const HttpCall& call) {
     try {
         if (call.body.size() > maxBodySize)
             return Refusals::bodyTooLarge();
+        if (call.method == "POST" && !call.idempotencyKey.isEmpty())
+            return dispatchOnce(call);
         return dispatch(call);
     } catch (const ServiceError& error) {
         return HttpReply::text(error.message(), error.status());
@@ -107,6 +113,34 @@ HttpReply ServiceRouter::dispatch(const HttpCall& call) {
                                       405);
     reply.headers.append({"Allow", allowed.join(", ")});
     return reply;
+}
+
+// A POST carrying an idempotency key runs once for its user: a resend after its answer was lost
+// gets that answer again, not a second task, folder or capture. The answer is kept in the same
+// transaction as what the request changed, for a week.
+HttpReply ServiceRouter::dispatchOnce(const HttpCall& call) {
+    if (!IdempotencyKey::isUsable(call.idempotencyKey))
+        return HttpReply::text(QStringLiteral("Недопустимый заголовок Idempotency-Key"), 400);
+    const QString userId = user(call);
+    const QString key = QString::fromLatin1(call.idempotencyKey);
+    return m_store.change([&] {
+        HttpReply reply;
+        if (const std::optional<QByteArray> kept = m_store.keptAnswer(userId, key)) {
+            QDataStream(*kept) >> reply.status >> reply.contentType >> reply.body;
+            return reply;
+        }
+        reply = dispatch(call);
+        if (reply.status / 100 == 2) {
+            QByteArray answer;
+            QDataStream(&answer, QIODevice::WriteOnly)
+                << reply.status << reply.contentType << reply.body;
+            const qint64 week = qint64(7) * 24 * 3600 * 1000;
+            m_store.keepAnswer(
+                userId, key, answer,
+                Instant::fromMSecsSinceEpoch(m_store.now().toMSecsSinceEpoch() - week));
+        }
+        return reply;
+    });
 }
 
 QString ServiceRouter::user(const HttpCall& call) const {

@@ -41,10 +41,12 @@ private:
     void addRoutes();
     void add(QStringList pattern, QByteArray method, Handler handler);
     HttpReply dispatch(const HttpCall& call);
+    HttpReply dispatchOnce(const HttpCall& call);
     QString user(const HttpCall& call) const;
     HttpReply signInRedirect();
     HttpReply approve(const HttpCall& call);
 
+    ServiceStore& m_store;
     Settings m_settings;
     AuthService m_auth;
     FolderService m_folders;

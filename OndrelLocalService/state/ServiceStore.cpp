@@ -316,3 +316,19 @@ void ServiceStore::import(const ServiceState& state) {
         this->grant(TokenKind::refresh, grant.token, grant.userId, grant.expiresAt);
     m_lastStamp = std::max(m_lastStamp, state.lastStamp);
 }
+
+std::optional<QByteArray> ServiceStore::keptAnswer(const QString& userId,
+                                                   const QString& key) const {
+    const std::optional<QVariant> answer = m_database->value(
+        "SELECT answer FROM answers WHERE user_id = ? AND key = ?", {userId, key});
+    return answer ? std::optional(answer->toByteArray()) : std::nullopt;
+}
+
+void ServiceStore::keepAnswer(const QString& userId, const QString& key, const QByteArray& answer,
+                              Instant since) {
+    requireChange();
+    m_database->execute("DELETE FROM answers WHERE kept_at < ?", {micros(since)});
+    m_database->execute(
+        "INSERT OR REPLACE INTO answers (user_id, key, kept_at, answer) VALUES (?, ?, ?, ?)",
+        {userId, key, micros(now()), answer});
+}

@@ -100,6 +100,12 @@ public:
     // Drops every expired token, and the user's oldest ones beyond `kept` of each kind.
     void pruneTokens(const QString& userId, Instant now, qsizetype kept);
 
+    // The answer a user's request with idempotency key `key` got, kept for its resends; those
+    // kept before `since` are dropped on the next keep.
+    std::optional<QByteArray> keptAnswer(const QString& userId, const QString& key) const;
+    void keepAnswer(const QString& userId, const QString& key, const QByteArray& answer,
+                    Instant since);
+
 private:
     void begin();
     void commit();

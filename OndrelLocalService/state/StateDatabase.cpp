@@ -7,17 +7,19 @@
 #include <QSqlError>
 #include <QUuid>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <stdexcept>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
 // Marks the file as this service's database, so that another SQLite file is not taken for one.
 constexpr qint64 applicationId = 0x4F4E4452; // "ONDR"
-constexpr qint64 schemaVersion = 1;
+constexpr qint64 schemaVersion = 2;
 constexpr char sqliteHeader[] = "SQLite format 3"; // and its terminating zero: 16 bytes
 constexpr int sqliteBusy = 5; // SQLITE_BUSY, the low byte of every extended busy code
 
@@ -45,6 +47,15 @@ constexpr const char* schema[] = {
      "expires_at INTEGER NOT NULL)"),
     "CREATE INDEX tokens_by_expiry ON tokens (expires_at)",
     "CREATE INDEX tokens_by_user ON tokens (user_id, kind)",
+};
+
+// What each later schema version adds, in order: migrations[i] takes version i + 1 to i + 2.
+// A new database gets the first schema and every step.
+const std::vector<std::vector<const char*>> migrations = {
+    // 2: the answers kept for POSTs that carry an idempotency key.
+    {"CREATE TABLE answers (user_id TEXT NOT NULL, key TEXT NOT NULL, kept_at INTEGER NOT NULL, "
+     "answer BLOB NOT NULL, PRIMARY KEY (user_id, key))",
+     "CREATE INDEX answers_by_age ON answers (kept_at)"},
 };
 
 std::runtime_error failure(const QString& text) {
@@ -166,15 +177,18 @@ void StateDatabase::createOrCheckSchema() {
                 execute(statement);
             // PRAGMA takes no bound values.
             executeOnce(QStringLiteral("PRAGMA application_id = %1").arg(applicationId));
-            executeOnce(QStringLiteral("PRAGMA user_version = %1").arg(schemaVersion));
         } else if (owner != applicationId) {
             throw failure(QStringLiteral("it is a SQLite database of another program"));
-        } else if (version != schemaVersion) {
+        } else if (version > schemaVersion) {
             throw failure(
                 QStringLiteral("it was made by a newer version (schema %1)").arg(version));
         } else {
             m_new = false;
         }
+        for (qint64 step = std::max<qint64>(version, 1); step < schemaVersion; ++step)
+            for (const char* statement : migrations[std::size_t(step - 1)])
+                execute(statement);
+        executeOnce(QStringLiteral("PRAGMA user_version = %1").arg(schemaVersion));
         commit();
     } catch (...) {
         rollback();

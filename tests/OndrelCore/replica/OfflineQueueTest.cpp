@@ -86,7 +86,7 @@ TEST(ReplicaFile, MigratesForwardAndNeverDropsWhatItCannotRead) {
 // One row per rule of the queue: sent oldest first; unreachable (no connection, 5xx) stops
 // at the head with everything kept and no pull; a refusal (4xx) drops that change only and
 // makes the pull a full one so the service's version wins; 401 keeps everything; a folder
-// made here hands its service id to the changes queued after it.
+// made here hands its service id to the changes queued after it. Each goes with its own key.
 TEST(SyncLoop, SendsInOrderAndSettlesEachAnswer) {
     using Answer = std::variant<int, QByteArray>; // a bare status or a 200 body
     const TaskItem serviceA = makeTask("a", QStringLiteral("inbox"));
@@ -182,6 +182,10 @@ TEST(SyncLoop, SendsInOrderAndSettlesEachAnswer) {
         EXPECT_EQ(ChangeQueue(file, directory.path()).size(), row.left); // as on disk
         EXPECT_EQ(report.state, row.state);
         EXPECT_EQ(report.refused, row.refused);
+        if (row.left > 0) { // the head went out under the key it keeps for its resend
+            EXPECT_EQ(transport->requests().first().header("Idempotency-Key"),
+                      queue.items().first().key.toUtf8());
+        }
         if (row.sent.last() == "GET /sync") { // a full pull put the service's version back
             EXPECT_EQ(*DiskReplica(file).store().task(QStringLiteral("a")),
                       row.refused == QStringList{"a"} ? serviceA : makeTask("a", "f9"));

@@ -8,6 +8,7 @@
 #include "OndrelCore/client/APIClient.h"
 #include "OndrelCore/client/APIError.h"
 #include "OndrelCore/client/NetworkTransport.h"
+#include "OndrelCore/client/RequestRefusal.h"
 
 #include <QUrlQuery>
 
@@ -219,6 +220,27 @@ TEST_F(ContractTest, TasksCreateFilterPatchCompleteAndDelete) {
 
 // A push applies what is newer than the service's copy and hands back the rest as conflicts.
 // An offline task may have any id, which then works in paths.
+// A POST resent with its Idempotency-Key after a lost answer gets the first answer and makes
+// nothing twice; without a key, or with another, it runs again.
+TEST_F(ContractTest, AResendWithTheSameKeyRunsOnce) {
+    const APIClient client = signedIn();
+    const auto tasks = [&] { return awaitTask(client.listTasks()).size(); };
+    const qsizetype before = tasks();
+    const FolderCreateBody dacha{QStringLiteral("Дача"), std::nullopt};
+    const Folder first = awaitTask(client.withIdempotencyKey("k-1").createFolder(dacha));
+    EXPECT_EQ(awaitTask(client.withIdempotencyKey("k-1").createFolder(dacha)).id, first.id);
+    EXPECT_EQ(failure(client.createFolder(dacha)), 409); // a second "Дача" is refused
+
+    const QString line = QStringLiteral("купить хлеб");
+    const ApplyResult asked = awaitTask(client.withIdempotencyKey("k-2").assistantAsk(line));
+    EXPECT_EQ(awaitTask(client.withIdempotencyKey("k-2").assistantAsk(line)).answer, asked.answer);
+    EXPECT_EQ(tasks(), before + 1);
+    awaitTask(client.withIdempotencyKey("k-3").assistantAsk(line));
+    EXPECT_EQ(tasks(), before + 2);
+
+    EXPECT_THROW(client.withIdempotencyKey(QStringLiteral("два слова")), RequestRefusal);
+}
+
 TEST_F(ContractTest, SyncPushAppliesNewerChangesAndReturnsConflicts) {
     const APIClient api = signedIn();
     const TaskItem task =

@@ -12,6 +12,8 @@
 #include "support/QtPrinters.h"
 
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -53,6 +55,34 @@ TEST(ServiceStore, AFailedChangeLeavesNothingBehind) {
                  std::runtime_error);
     EXPECT_TRUE(store.folders(demo).isEmpty());
     EXPECT_EQ(store.serverTime(), before);
+}
+
+// A database of the first schema gains the kept answers of idempotent requests, keeping its
+// data; an answer is kept per user and key until it is older than the keep's limit.
+TEST(ServiceStore, MigratesAnEarlierSchemaAndKeepsAnswersPerUser) {
+    QTemporaryDir directory;
+    const QString file = directory.filePath(QStringLiteral("state.sqlite"));
+    {
+        ServiceStore store(file, [] { return frozen; });
+        store.change([&] { FolderService(store).insert(demo, QStringLiteral("Дача")); });
+    }
+    {
+        QSqlDatabase earlier = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "earlier");
+        earlier.setDatabaseName(file);
+        ASSERT_TRUE(earlier.open());
+        QSqlQuery(earlier).exec(QStringLiteral("DROP TABLE answers"));
+        QSqlQuery(earlier).exec(QStringLiteral("PRAGMA user_version = 1"));
+        earlier.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("earlier"));
+    ServiceStore store(file, [] { return frozen; });
+    EXPECT_EQ(store.folders(demo).size(), 1);
+    store.change([&] { store.keepAnswer(demo, QStringLiteral("k"), "first", frozen); });
+    EXPECT_EQ(store.keptAnswer(demo, QStringLiteral("k")), QByteArray("first"));
+    EXPECT_EQ(store.keptAnswer(QStringLiteral("other"), QStringLiteral("k")), std::nullopt);
+    const Instant later = Instant::fromMSecsSinceEpoch(frozen.toMSecsSinceEpoch() + 1);
+    store.change([&] { store.keepAnswer(demo, QStringLiteral("k2"), "second", later); });
+    EXPECT_EQ(store.keptAnswer(demo, QStringLiteral("k")), std::nullopt);
 }
 
 QByteArray contents(const QString& file) {
