@@ -20,9 +20,9 @@ const QString defaultAction = QStringLiteral("default");
 
 // A service's lead of any size stays within a year, so instants cannot overflow.
 constexpr qint64 maxLeadMinutes = 366 * 24 * 60;
-// The timer wakes at least this often; a jump check runs as often.
+// The timer wakes at least this often.
 constexpr std::chrono::milliseconds longestWait = std::chrono::hours{1};
-constexpr std::chrono::milliseconds jumpCheckEvery = std::chrono::seconds{30};
+// A wall clock that moved this much more or less than the monotonic one has jumped.
 constexpr qint64 jumpToleranceMs = 5000;
 // Missed occurrences of a repeating task are walked this far at most.
 constexpr int maxMissedSteps = 2000;
@@ -43,13 +43,13 @@ QString settingsKey(const QString& key) {
 
 DesktopCalendarService::DesktopCalendarService(DesktopNotifications* notifications,
                                                const ReminderClock* clock, QSettings* settings,
-                                               QObject* parent)
+                                               std::chrono::milliseconds jumpCheck, QObject* parent)
     : QObject(parent), m_notifications(notifications), m_clock(clock), m_settings(settings) {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &DesktopCalendarService::replan);
     m_checkedWall = m_clock->now();
     m_checkedMonotonic = m_clock->monotonicMs();
-    m_jumpCheck.start(jumpCheckEvery);
+    m_jumpCheck.start(jumpCheck);
     connect(&m_jumpCheck, &QTimer::timeout, this, &DesktopCalendarService::checkForJump);
     connect(m_notifications, &DesktopNotifications::actionInvoked, this,
             &DesktopCalendarService::onAction);

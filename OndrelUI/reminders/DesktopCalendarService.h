@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QTimer>
 
+#include <chrono>
 #include <optional>
 
 class DesktopNotifications;
@@ -24,8 +25,11 @@ class DesktopCalendarService : public QObject, public CalendarService {
     Q_OBJECT
 
 public:
+    // The wall clock is compared with the monotonic one every `jumpCheck`.
     DesktopCalendarService(DesktopNotifications* notifications, const ReminderClock* clock,
-                           QSettings* settings, QObject* parent = nullptr);
+                           QSettings* settings,
+                           std::chrono::milliseconds jumpCheck = std::chrono::seconds{30},
+                           QObject* parent = nullptr);
 
     // A reminder known by its own id only.
     QCoro::Task<QString> addReminder(ReminderRequest request) override;

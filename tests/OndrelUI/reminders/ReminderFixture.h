@@ -64,7 +64,8 @@ protected:
     void launch() {
         shutDown();
         notifications = std::make_unique<DesktopNotifications>(client, QStringLiteral("ondrel"));
-        calendar = std::make_unique<DesktopCalendarService>(notifications.get(), &clock, &shown);
+        calendar = std::make_unique<DesktopCalendarService>(notifications.get(), &clock, &shown,
+                                                            jumpCheck);
         settle(); // the capabilities are known before anything is shown
         planner = std::make_unique<ReminderPlanner>(&viewModel, calendar.get(),
                                                     std::chrono::milliseconds{0});
@@ -125,6 +126,7 @@ protected:
         return {"{}", 404};
     }
 
+    std::chrono::milliseconds jumpCheck = std::chrono::seconds{30};
     PrivateBus bus;
     QDBusConnection serverBus = bus.connect();
     QDBusConnection client = bus.connect();

@@ -100,4 +100,28 @@ TEST_F(ReminderPlanningTest, WithoutANotificationServiceTheWindowShowsTheReminde
     EXPECT_EQ(viewModel.reminderNotice(), QStringLiteral("Хлеб — Сегодня в 13:00 · белый"));
 }
 
+// Waking from a suspend, or the wall clock jumping while the monotonic one stands still, plans
+// again at once: what came due meanwhile fires without waiting for the timer set before.
+TEST_F(ReminderPlanningTest, ResumeAndAClockJumpPlanAgain) {
+    serverTasks = {dueTask(QStringLiteral("a"), QStringLiteral("Хлеб"), 60),
+                   dueTask(QStringLiteral("b"), QStringLiteral("Молоко"), 120)};
+    launch();
+    ASSERT_TRUE(serverBus.registerService(QStringLiteral("org.freedesktop.login1")));
+    calendar->followSleep(client);
+    settle();
+    clock.at = minute(60);
+    QDBusMessage resumed = QDBusMessage::createSignal(
+        QStringLiteral("/org/freedesktop/login1"), QStringLiteral("org.freedesktop.login1.Manager"),
+        QStringLiteral("PrepareForSleep"));
+    resumed << false;
+    ASSERT_TRUE(serverBus.send(resumed));
+    EXPECT_TRUE(waitUntil([&] { return server->log.contains("notify Хлеб | Сегодня в 13:00"); }));
+
+    jumpCheck = std::chrono::milliseconds{20};
+    launch();
+    clock.at = minute(120);
+    EXPECT_TRUE(waitUntil([&] { return server->log.contains("notify Молоко | Сегодня в 14:00"); }))
+        << server->log.join(u'|').toStdString();
+}
+
 } // namespace
