@@ -45,6 +45,7 @@ Rectangle {
         AbstractButton {
             id: close
             objectName: "dismissKeyringNotice"
+            Accessible.name: "Скрыть"
             anchors.verticalCenter: parent.verticalCenter
             contentItem: Symbol {
                 symbol: "xmark"

@@ -37,7 +37,9 @@ Column {
         selectedTextColor: Theme.primary
     }
     AbstractButton {
+        id: copyButton
         objectName: "copySignInAddressButton"
+        text: "Скопировать ссылку"
         anchors.horizontalCenter: parent.horizontalCenter
         contentItem: Row {
             spacing: 4
@@ -49,7 +51,7 @@ Column {
             }
             Text {
                 anchors.verticalCenter: parent.verticalCenter
-                text: "Скопировать ссылку"
+                text: copyButton.text
                 font.pixelSize: Theme.callout
                 color: Theme.accentText
             }

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QSet>
 
 #include <algorithm>
 #include <cmath>
@@ -129,14 +130,16 @@ QAccessible::Role expectedRole(const QString& name) {
 }
 
 // Every focusable or pressable item without a name or with a role no such control has.
-QStringList unnamedControls(QAccessibleInterface* node, int& checked, int depth = 0) {
+QStringList unnamedControls(QAccessibleInterface* node, int& checked, QSet<const QObject*>& reached,
+                            int depth = 0) {
     static const QList<QAccessible::Role> controls{
         QAccessible::Button,   QAccessible::CheckBox, QAccessible::RadioButton,
         QAccessible::PageTab,  QAccessible::MenuItem, QAccessible::EditableText,
         QAccessible::ListItem, QAccessible::ComboBox, QAccessible::List};
     QStringList found;
-    if (!node || !node->isValid() || node->state().invisible || depth > 80)
+    if (!node || !node->isValid() || node->state().invisible || depth > 81)
         return found;
+    reached.insert(node->object());
     const QAccessibleActionInterface* actions = node->actionInterface();
     if (node->state().focusable ||
         (actions && actions->actionNames().contains(QAccessibleActionInterface::pressAction()))) {
@@ -151,8 +154,35 @@ QStringList unnamedControls(QAccessibleInterface* node, int& checked, int depth 
                              .arg(node->role())
                              .arg(node->text(QAccessible::Name)));
     }
-    for (int i = 0; i < node->childCount(); ++i)
-        found += unnamedControls(node->child(i), checked, depth + 1);
+    for (int i = 0; i < node->childCount() && depth < 80; ++i)
+        found += unnamedControls(node->child(i), checked, reached, depth + 1);
+    return found;
+}
+
+// The same check for every shown button or text field the walk above did not reach: the
+// popups' controls, and a control with no name and no Accessible properties, which drops out
+// of the tree altogether.
+QStringList unreachedControls(const QQuickItem* item, const QSet<const QObject*>& reached,
+                              int& checked) {
+    QStringList found;
+    const QList<QQuickItem*> children = item->childItems();
+    for (QQuickItem* child : children)
+        if (child->isVisible())
+            found += unreachedControls(child, reached, checked);
+    const bool control = item->inherits("QQuickAbstractButton") ||
+                         item->inherits("QQuickTextField") || item->inherits("QQuickComboBox");
+    if (control && item->isEnabled() && ScreenAudit::effectiveOpacity(item) > 0 &&
+        !reached.contains(item)) {
+        QSet<const QObject*> alone;
+        found += unnamedControls(
+            QAccessible::queryAccessibleInterface(const_cast<QQuickItem*>(item)), checked, alone,
+            81); // the control only, not what it holds
+        // Without Accessible properties a control only gets its interface once a screen
+        // reader is active, which it cannot be off screen; its name is then its text.
+        if (alone.isEmpty() && item->property("text").toString().trimmed().isEmpty())
+            found.append(QStringLiteral("%1 (%2) has no name")
+                             .arg(item->objectName(), item->metaObject()->className()));
+    }
     return found;
 }
 
@@ -185,6 +215,9 @@ QStringList ScreenAudit::check(QQuickWindow& window, const QImage& image) {
     m_checkedTexts = seen.checked;
     m_lowest = seen.lowest;
     m_lowestText = seen.lowestText;
-    found += unnamedControls(QAccessible::queryAccessibleInterface(&window), m_checkedControls);
+    QSet<const QObject*> reached;
+    found +=
+        unnamedControls(QAccessible::queryAccessibleInterface(&window), m_checkedControls, reached);
+    found += unreachedControls(window.contentItem(), reached, m_checkedControls);
     return found;
 }
