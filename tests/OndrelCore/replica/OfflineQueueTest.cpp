@@ -7,7 +7,7 @@
 #include "Records.h"
 #include "support/AwaitTask.h"
 #include "support/FakeTransport.h"
-#include "support/FileMode.h"
+#include "support/Files.h"
 
 #include <QCoreApplication>
 #include <QProcess>

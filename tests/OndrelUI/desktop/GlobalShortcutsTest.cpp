@@ -1,7 +1,7 @@
 #include "OndrelUI/desktop/GlobalShortcuts.h"
 #include "OndrelUI/capture/CaptureRequests.h"
 #include "OndrelUI/desktop/PortalShortcut.h"
-#include "PrivateBus.h"
+#include "support/PrivateBus.h"
 
 #include <QDBusMessage>
 #include <QDBusMetaType>

@@ -5,10 +5,10 @@
 #include "OndrelUI/reminders/ReminderClock.h"
 #include "OndrelUI/reminders/ReminderPlanner.h"
 #include "OndrelUI/viewmodels/AppViewModel.h"
-#include "PrivateBus.h"
 #include "TaskFactory.h"
 #include "ViewModelFixture.h"
 #include "reminders/FakeNotificationServer.h"
+#include "support/PrivateBus.h"
 #include "support/WaitUntil.h"
 
 #include <QDBusPendingCall>

@@ -1,6 +1,6 @@
 #include "support/AwaitTask.h"
 #include "support/FakeTransport.h"
-#include "support/FileMode.h"
+#include "support/Files.h"
 #include "support/QtPrinters.h"
 #include "support/WaitUntil.h"
 

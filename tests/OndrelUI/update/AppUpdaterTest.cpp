@@ -3,6 +3,7 @@
 #include "OndrelUI/update/UpdateState.h"
 
 #include "Appcast.h"
+#include "support/Files.h"
 #include "support/QtPrinters.h"
 #include "support/WaitUntil.h"
 
@@ -148,20 +149,19 @@ protected:
 class UpdateDialogTest : public AppUpdaterTest {
 protected:
     void show(AppUpdater& updater) {
-        QFile host(downloads.filePath(QStringLiteral("Host.qml")));
-        ASSERT_TRUE(host.open(QIODevice::WriteOnly));
-        host.write("import QtQuick\nimport Ondrel.UI\n"
-                   "Item { id: host; required property AppUpdater updater\n"
-                   "    UpdateDialog { objectName: 'dialog'; updater: host.updater } }\n");
-        host.close();
+        const QString host = downloads.filePath(QStringLiteral("Host.qml"));
+        ASSERT_TRUE(writeFile(host, "import QtQuick\nimport Ondrel.UI\n"
+                                    "Item { id: host; required property AppUpdater updater\n"
+                                    "    UpdateDialog { objectName: 'dialog'; updater: "
+                                    "host.updater } }\n"));
         view.setInitialProperties({{QStringLiteral("updater"), QVariant::fromValue(&updater)}});
         view.setResizeMode(QQuickView::SizeRootObjectToView);
         view.resize(640, 480);
         // Qt 6.4 does not look for modules in the resources by itself.
         view.engine()->addImportPath(QStringLiteral("qrc:/"));
-        view.setSource(QUrl::fromLocalFile(host.fileName()));
+        view.setSource(QUrl::fromLocalFile(host));
         ASSERT_TRUE(view.errors().isEmpty()) << view.errors().first().toString().toStdString();
-        QFile::remove(host.fileName());
+        QFile::remove(host);
         view.show();
         dialog = view.rootObject()->findChild<QObject*>(QStringLiteral("dialog"));
         ASSERT_NE(dialog, nullptr);
