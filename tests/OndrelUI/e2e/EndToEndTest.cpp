@@ -27,7 +27,7 @@ protected:
     }
 
     ServiceStore store;
-    const ServiceRouter::Settings options{.auth = {.seed = false}};
+    const ServiceRouter::Settings options{.auth = {.seed = false}, .updates = {}};
     std::unique_ptr<LocalServer> server = std::make_unique<LocalServer>(store, options);
     const quint16 port = server->listenOnLoopback(0);
     const QUrl baseURL{QStringLiteral("http://127.0.0.1:%1").arg(port)};
