@@ -26,10 +26,6 @@ PendingChange change(Kind kind, const char* target, QByteArray payload = {}) {
     return PendingChange{.kind = kind, .target = QString::fromUtf8(target), .payload = payload};
 }
 
-QByteArray json(const auto& record) {
-    return ODJSON::encoder().encode(record);
-}
-
 // A file as the first schema left it, with one task and one queued change.
 void writeFirstSchema(const QString& path) {
     {
