@@ -49,10 +49,8 @@ TEST_F(ServiceProcess, KeepsAnsweredChangesAndStopsCleanlyOnSigterm) {
     QUrl base = start(arguments);
     ASSERT_TRUE(base.isValid());
     const AuthResponse pair = awaitTask(APIClient(base, transport).loginYandex("t"));
-    const TaskItem created =
-        awaitTask(APIClient(base, transport, pair.accessToken).createTask({.title = "до"}));
-    awaitTask(
-        APIClient(base, transport, pair.accessToken).patchTask(created.id, {.title = "после"}));
+    const APIClient api(base, transport, pair.accessToken);
+    awaitTask(api.patchTask(awaitTask(api.createTask({.title = "до"})).id, {.title = "после"}));
     for (const QString& file : {data, data + QStringLiteral("-wal")})
         EXPECT_EQ(fileMode(file), 0600) << file.toStdString();
     refusal(arguments);
