@@ -1,3 +1,4 @@
+#include "support/PrivateBus.h"
 #include "support/WaitUntil.h"
 
 #include "OndrelApp/instance/ApplicationService.h"
@@ -8,7 +9,6 @@
 #include <QDBusPendingCall>
 #include <QDBusReply>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -73,8 +73,7 @@ bool logs(QProcess& process, QByteArray& log, const QList<QByteArray>& lines) {
 
 // What every user of the machine reads as the process's command line.
 QByteArray commandLineOf(qint64 pid) {
-    QFile file(QStringLiteral("/proc/%1/cmdline").arg(pid));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("gone");
+    return readFile(QStringLiteral("/proc/%1/cmdline").arg(pid));
 }
 
 } // namespace
@@ -147,29 +146,12 @@ TEST(StartUp, ALinkLeavesNoTraceOnTheCommandLine) {
 TEST(StartUp, TheBusStartsOndrelAndHandsItLinksAndActions) {
     Ondrels ondrels;
     QDir().mkpath(ondrels.path("services"));
-    QFile service(ondrels.path("services/org.ondrel.Ondrel.service"));
-    ASSERT_TRUE(service.open(QIODevice::WriteOnly));
-    service.write("[D-BUS Service]\nName=org.ondrel.Ondrel\nExec=" ONDREL_BINARY
-                  " --dbus-activated\n");
-    service.close();
-    QFile config(ondrels.path("bus.conf"));
-    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-    config.write("<busconfig><type>session</type><listen>unix:dir=" + ondrels.path().toUtf8() +
-                 "</listen><servicedir>" + ondrels.path("services").toUtf8() +
-                 "</servicedir><policy context=\"default\"><allow send_destination=\"*\"/>"
-                 "<allow receive_sender=\"*\"/><allow own=\"*\"/></policy></busconfig>");
-    config.close();
+    ASSERT_TRUE(writeFile(ondrels.path("services/org.ondrel.Ondrel.service"),
+                          "[D-BUS Service]\nName=org.ondrel.Ondrel\nExec=" ONDREL_BINARY
+                          " --dbus-activated\n"));
     ondrels.m_environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
-    const auto daemon =
-        ondrels.start({"--nofork", "--print-address", "--config-file=" + config.fileName()},
-                      QStringLiteral("dbus-daemon"));
-    QByteArray address;
-    ASSERT_TRUE(
-        waitUntil([&] { return (address += daemon->readAllStandardOutput()).endsWith('\n'); }));
-    QDBusConnection bus = QDBusConnection::connectToBus(QString::fromUtf8(address.trimmed()),
-                                                        QStringLiteral("startUpTestBus"));
-    const auto leave =
-        qScopeGuard([] { QDBusConnection::disconnectFromBus(QStringLiteral("startUpTestBus")); });
+    PrivateBus privateBus(ondrels.path("services"), ondrels.m_environment);
+    QDBusConnection bus = privateBus.connect();
     const auto call = [&](const QString& method, const QVariantList& arguments) {
         QDBusMessage message = QDBusMessage::createMethodCall(
             ApplicationService::serviceName, ApplicationService::objectPath,
@@ -186,11 +168,11 @@ TEST(StartUp, TheBusStartsOndrelAndHandsItLinksAndActions) {
     call(QStringLiteral("ActivateAction"), {"record", QVariantList{}, QVariantMap{}});
     EXPECT_TRUE(commandLineOf(pid.value()).startsWith(ONDREL_BINARY));
 
-    ondrels.m_environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address.trimmed());
+    ondrels.m_environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), privateBus.address());
     const auto later = ondrels.start({QStringLiteral("--write")});
     EXPECT_TRUE(finished(*later));
     QByteArray log;
-    EXPECT_TRUE(logs(*daemon, log,
+    EXPECT_TRUE(logs(privateBus.daemon(), log,
                      {"dropped a sign-in callback: no sign-in is pending", "recording requested",
                       "typing requested"}))
         << log.toStdString();

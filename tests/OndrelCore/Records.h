@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OndrelCore/json/ODJSON.h"
 #include "OndrelCore/replica/PendingCapture.h"
 #include "OndrelCore/wire/CaptureProcessResponse.h"
 #include "OndrelCore/wire/Folder.h"
@@ -68,6 +69,10 @@ inline CaptureProcessResponse acceptedCapture(const char* captureId) {
     response.capture.status = CaptureStatus::processed;
     response.capture.createdAt = day(2);
     return response;
+}
+
+inline QByteArray json(const auto& record) {
+    return ODJSON::encoder().encode(record);
 }
 
 inline QStringList idsOf(const auto& records) {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "OndrelUI/recorder/AacFileEncoder.h"
+#include "support/Files.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -21,6 +21,5 @@ inline QByteArray sineM4a(double seconds, double frequency = 440) {
         encoder.encode(samples);
         encoder.finish();
     }
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readFile(path);
 }

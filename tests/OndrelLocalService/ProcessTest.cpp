@@ -1,11 +1,10 @@
 #include "support/AwaitTask.h"
-#include "support/FileMode.h"
+#include "support/Files.h"
 #include "support/QtPrinters.h"
 
 #include "OndrelCore/client/APIClient.h"
 #include "OndrelCore/client/NetworkTransport.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -50,10 +49,8 @@ TEST_F(ServiceProcess, KeepsAnsweredChangesAndStopsCleanlyOnSigterm) {
     QUrl base = start(arguments);
     ASSERT_TRUE(base.isValid());
     const AuthResponse pair = awaitTask(APIClient(base, transport).loginYandex("t"));
-    const TaskItem created =
-        awaitTask(APIClient(base, transport, pair.accessToken).createTask({.title = "до"}));
-    awaitTask(
-        APIClient(base, transport, pair.accessToken).patchTask(created.id, {.title = "после"}));
+    const APIClient api(base, transport, pair.accessToken);
+    awaitTask(api.patchTask(awaitTask(api.createTask({.title = "до"})).id, {.title = "после"}));
     for (const QString& file : {data, data + QStringLiteral("-wal")})
         EXPECT_EQ(fileMode(file), 0600) << file.toStdString();
     refusal(arguments);
@@ -68,9 +65,7 @@ TEST_F(ServiceProcess, KeepsAnsweredChangesAndStopsCleanlyOnSigterm) {
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 0);
     EXPECT_EQ(fileMode(data), 0600);
-    QFile file(data);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_FALSE(file.readAll().contains(pair.accessToken.toLatin1()));
+    EXPECT_FALSE(readFile(data).contains(pair.accessToken.toLatin1()));
 }
 
 // Bad options, a busy port and a data file that is not its database (named, and left as it was)
@@ -78,15 +73,11 @@ TEST_F(ServiceProcess, KeepsAnsweredChangesAndStopsCleanlyOnSigterm) {
 TEST_F(ServiceProcess, RefusesBadOptionsAForeignDataFileAndABusyPort) {
     const QString foreign = dir.filePath(QStringLiteral("foreign.sqlite"));
     const QByteArray bytes = QByteArray("SQLite format 3\0", 16) + QByteArray(84, 'x');
-    QFile file(foreign);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
+    ASSERT_TRUE(writeFile(foreign, bytes));
     refusal({"--port", "70000"});
     refusal({"--refresh-ttl", "0"});
     EXPECT_TRUE(refusal({"--port", "0", "--data", foreign}).contains(foreign.toUtf8()));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), bytes);
+    EXPECT_EQ(readFile(foreign), bytes);
     const QUrl base = start({"--port", "0"});
     refusal({"--port", QString::number(base.port())});
     process.terminate();

@@ -59,7 +59,10 @@ void keepWarnings(QtMsgType type, const QMessageLogContext& context, const QStri
 ScreenHarness::ScreenHarness(const QString& file, const QVariantMap& properties, QSize size) {
     activeWarnings = &m_warnings;
     previousHandler = qInstallMessageHandler(keepWarnings);
-    QQmlComponent component(&m_engine, QUrl(QStringLiteral("qrc:/Ondrel/UI/") + file));
+    m_engine.addImportPath(QStringLiteral("qrc:/")); // Qt 6.4 does not look there by itself
+    QQmlComponent component(&m_engine, file.contains(u':')
+                                           ? QUrl(file)
+                                           : QUrl(QStringLiteral("qrc:/Ondrel/UI/") + file));
     m_root.reset(component.createWithInitialProperties(properties));
     for (const QQmlError& error : component.errors())
         m_warnings.append(error.toString());

@@ -10,10 +10,10 @@
 
 #include <memory>
 
-// One QML file of Ondrel.UI in an offscreen window (its own when the file is a window), driven
-// through its real controls: items are found by object name or by the text they show, then
-// clicked or typed into. Every warning printed while the harness lives is kept, and so is
-// anything the harness itself could not do (a load error, an item missing for a click), so a
+// One QML file of Ondrel.UI (or any, given by URL) in an offscreen window (its own when the file is
+// a window), driven through its real controls: items are found by object name or by the text they
+// show, then clicked or typed into. Every warning printed while the harness lives is kept, and so
+// is anything the harness itself could not do (a load error, an item missing for a click), so a
 // test can require a clean run. One harness at a time: it holds the process's message handler.
 class ScreenHarness {
 public:

@@ -25,7 +25,6 @@ public:
                                 QAudioFormat format = monoFloat44k(), QObject* parent = nullptr);
 
     static QAudioFormat monoFloat44k();
-    static Tone silence() { return {440, 0}; }
     // The peak amplitude of a sine whose RMS level is `dbfs` (full scale 1).
     static double sineAmplitudeForRms(double dbfs);
 

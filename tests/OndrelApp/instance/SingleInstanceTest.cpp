@@ -1,9 +1,9 @@
+#include "support/Files.h"
 #include "support/QtPrinters.h"
 #include "support/WaitUntil.h"
 
 #include "OndrelApp/instance/SingleInstance.h"
 
-#include <QFile>
 #include <QLocalSocket>
 #include <QTemporaryDir>
 
@@ -44,9 +44,7 @@ private:
 TEST(SingleInstance, CutsOffPeersOutsideTheLimits) {
     QTemporaryDir runtime;
     const QString serverName = SingleInstance::serverNameIn(runtime.path());
-    QFile leftover(serverName);
-    ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
-    leftover.close();
+    ASSERT_TRUE(writeFile(serverName, {})); // what a crashed instance left
     SingleInstance first(serverName, {.messageBytes = 32, .peerTime = 1s});
     ASSERT_EQ(first.start(QString()), SingleInstance::Role::primary);
     EXPECT_EQ(QFile::permissions(serverName) & 0x0066, QFile::Permissions());

@@ -7,7 +7,7 @@
 #include "Records.h"
 #include "support/AwaitTask.h"
 #include "support/FakeTransport.h"
-#include "support/FileMode.h"
+#include "support/Files.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -24,10 +24,6 @@ using Kind = PendingChange::Kind;
 
 PendingChange change(Kind kind, const char* target, QByteArray payload = {}) {
     return PendingChange{.kind = kind, .target = QString::fromUtf8(target), .payload = payload};
-}
-
-QByteArray json(const auto& record) {
-    return ODJSON::encoder().encode(record);
 }
 
 // A file as the first schema left it, with one task and one queued change.

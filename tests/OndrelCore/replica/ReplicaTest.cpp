@@ -81,10 +81,6 @@ TEST(LocalStore, ListsInOrderTheLastWriteOfEachId) {
               QStringList({"f", "empty", "a", "b", "c", "d", "e", "E"}));
 }
 
-QByteArray json(const CaptureProcessResponse& response) {
-    return ODJSON::encoder().encode(response);
-}
-
 // The audio of each request, in order: which captures went out.
 QStringList sentAudio(const FakeTransport& transport) {
     QStringList audio;
@@ -192,7 +188,7 @@ TEST_F(OutboxTest, outboxGoneDuringAFlushEndsItQuietly) {
 }
 
 QByteArray pullJSON(QList<Folder> folders, QList<TaskItem> tasks, Instant serverTime) {
-    return ODJSON::encoder().encode(SyncPullResponse{
+    return json(SyncPullResponse{
         .folders = std::move(folders), .tasks = std::move(tasks), .serverTime = serverTime});
 }
 
@@ -222,7 +218,7 @@ TEST_F(SyncEngineTest, SyncFlushesFirstAndAFailedPullChangesNothing) {
     EXPECT_EQ(outbox->pending().size(), 1);
 
     const LocalStore before = engine.store();
-    transport->enqueue(200, ODJSON::encoder().encode(acceptedCapture("c1")));
+    transport->enqueue(200, json(acceptedCapture("c1")));
     transport->enqueue(502, "bad gateway");
     EXPECT_THROW(awaitTask(engine.sync()), APIError);
     EXPECT_TRUE(outbox->pending().isEmpty());

@@ -2,9 +2,9 @@
 #include "OndrelUI/update/AppcastParser.h"
 #include "OndrelUI/update/UpdateChoice.h"
 #include "RawConnection.h"
+#include "support/Files.h"
 #include "support/QtPrinters.h"
 
-#include <QFile>
 #include <QJsonDocument>
 #include <QTemporaryDir>
 
@@ -178,19 +178,13 @@ RawConnection::Answer get(const QUrl& url) {
     return RawConnection(quint16(url.port())).request("GET", url.path(QUrl::FullyEncoded).toUtf8());
 }
 
-void write(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 // The feed as the client reads it: a build of 0.1.0 finds itself listed and nothing to install
 // until the service offers a package, which it then serves, and only that.
 TEST(UpdateFeed, ListsThisBuildAndServesTheOfferedPackage) {
     const QTemporaryDir folder;
     const QString package = folder.filePath(QStringLiteral("ondrel_0.2.0_amd64.deb"));
-    write(package, QByteArray(5000, 'd'));
-    write(package + ".sig", QByteArray(64, 's').toBase64() + '\n');
+    ASSERT_TRUE(writeFile(package, QByteArray(5000, 'd')));
+    ASSERT_TRUE(writeFile(package + ".sig", QByteArray(64, 's').toBase64() + '\n'));
     const auto feed = [&](std::optional<UpdateFeed::Offer> offer) {
         const LoopbackService service(ServiceRouter::Settings{
             .updates = {.buildVersion = QStringLiteral("0.1.0"), .offer = std::move(offer)}});
@@ -216,7 +210,7 @@ TEST(UpdateFeed, ListsThisBuildAndServesTheOfferedPackage) {
     EXPECT_EQ(found->enclosure.edSignature, QByteArray(64, 's'));
 
     // An offer needs a signature of the right length.
-    write(package + ".sig", "c2hvcnQ=");
+    ASSERT_TRUE(writeFile(package + ".sig", "c2hvcnQ="));
     EXPECT_THROW(UpdateFeed::Offer::load(package, u"0.2.0"_qs), std::invalid_argument);
 }
 

@@ -9,6 +9,7 @@
 #include "OndrelLocalService/state/ServiceState.h"
 #include "OndrelLocalService/state/ServiceStore.h"
 #include "OndrelLocalService/state/StateFile.h"
+#include "support/Files.h"
 #include "support/QtPrinters.h"
 
 #include <QFile>
@@ -85,17 +86,6 @@ TEST(ServiceStore, MigratesAnEarlierSchemaAndKeepsAnswersPerUser) {
     EXPECT_EQ(store.keptAnswer(demo, QStringLiteral("k")), std::nullopt);
 }
 
-QByteArray contents(const QString& file) {
-    QFile opened(file);
-    return opened.open(QIODevice::ReadOnly) ? opened.readAll() : QByteArray();
-}
-
-void write(const QString& file, const QByteArray& bytes) {
-    QFile opened(file);
-    ASSERT_TRUE(opened.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    opened.write(bytes);
-}
-
 // The JSON data file of earlier versions beside a new database is taken over once and left as
 // it was; a broken one stops the start and leaves no database behind.
 TEST(DataFile, ImportsTheEarlierJsonFileOnceAndKeepsIt) {
@@ -112,7 +102,7 @@ TEST(DataFile, ImportsTheEarlierJsonFileOnceAndKeepsIt) {
         earlier.lastStamp = old.serverTime();
     }
     const QByteArray json = StateFile::encode(earlier);
-    write(path("state.json"), json);
+    ASSERT_TRUE(writeFile(path("state.json"), json));
     {
         ServiceStore store{path("state.sqlite"), [] { return frozen; }};
         EXPECT_EQ(store.folders(demo), earlier.folders);
@@ -123,11 +113,11 @@ TEST(DataFile, ImportsTheEarlierJsonFileOnceAndKeepsIt) {
         EXPECT_GT(store.stamp(), earlier.lastStamp);
         store.change([&] { FolderService(store).insert(demo, QStringLiteral("после")); });
     }
-    EXPECT_EQ(contents(path("state.json")), json);
+    EXPECT_EQ(readFile(path("state.json")), json);
     EXPECT_EQ(ServiceStore{path("state.sqlite")}.folders(demo).size(),
               earlier.folders.size() + 1); // not imported twice
 
-    write(path("broken.json"), "{\"version\":1,\"users\":[");
+    ASSERT_TRUE(writeFile(path("broken.json"), "{\"version\":1,\"users\":["));
     EXPECT_THROW(ServiceStore{path("broken.sqlite")}, std::runtime_error);
     EXPECT_FALSE(QFile::exists(path("broken.sqlite")));
 }
@@ -154,10 +144,8 @@ TEST(AudioProbe, RefusesWhatIsNotAacAudio) {
     QTcpServer listener;
     ASSERT_TRUE(listener.listen(QHostAddress::LocalHost));
     QTemporaryDir dir;
-    QFile file(dir.filePath(QStringLiteral("real.m4a")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(sineM4a(1.0));
-    file.close();
+    const QString file = dir.filePath(QStringLiteral("real.m4a"));
+    ASSERT_TRUE(writeFile(file, sineM4a(1.0)));
     const auto playlist = [](const QString& entry) {
         return "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:10\n#EXT-X-MEDIA-SEQUENCE:0\n"
                "#EXTINF:10.0,\n" +
@@ -169,7 +157,7 @@ TEST(AudioProbe, RefusesWhatIsNotAacAudio) {
         {"truncated m4a", sineM4a(1.0).left(64)},
         {"playlist of the network",
          playlist(QStringLiteral("http://127.0.0.1:%1/segment.aac").arg(listener.serverPort()))},
-        {"playlist of a file", playlist(QUrl::fromLocalFile(file.fileName()).toString())},
+        {"playlist of a file", playlist(QUrl::fromLocalFile(file).toString())},
     };
     for (const auto& [name, bytes] : samples)
         EXPECT_FALSE(AudioProbe::aac(bytes).has_value()) << name;

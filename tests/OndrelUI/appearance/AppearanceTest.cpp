@@ -1,11 +1,11 @@
 #include "OndrelUI/appearance/Appearance.h"
 #include "OndrelUI/appearance/ColorSchemePortal.h"
+#include "support/PrivateBus.h"
 #include "support/WaitUntil.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
-#include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -34,14 +34,9 @@ public:
 // The desktop's preference through the portal on a private bus, followed while it changes, and
 // the user's choice over it, remembered.
 TEST(Appearance, Follows_the_portal_and_keeps_the_choice) {
-    QProcess daemon;
-    daemon.start(QStringLiteral("dbus-daemon"),
-                 {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                  QStringLiteral("--print-address")});
-    ASSERT_TRUE(daemon.waitForReadyRead(10'000));
-    const QString address = QString::fromUtf8(daemon.readLine().trimmed());
-    QDBusConnection desktop = QDBusConnection::connectToBus(address, QStringLiteral("desktop"));
-    QDBusConnection app = QDBusConnection::connectToBus(address, QStringLiteral("app"));
+    PrivateBus bus;
+    QDBusConnection desktop = bus.connect();
+    QDBusConnection app = bus.connect();
     QTemporaryDir directory;
     QSettings settings(directory.filePath(QStringLiteral("a.ini")), QSettings::IniFormat);
 
@@ -81,11 +76,6 @@ TEST(Appearance, Follows_the_portal_and_keeps_the_choice) {
     EXPECT_EQ(Appearance(&settings).choice(), Appearance::Dark);
     settings.setValue(QString::fromLatin1(Appearance::settingsKey), QStringLiteral("Sepia"));
     EXPECT_EQ(Appearance(&settings).choice(), Appearance::System);
-
-    QDBusConnection::disconnectFromBus(QStringLiteral("app"));
-    QDBusConnection::disconnectFromBus(QStringLiteral("desktop"));
-    daemon.kill();
-    daemon.waitForFinished();
 }
 
 } // namespace

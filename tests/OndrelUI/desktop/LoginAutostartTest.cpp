@@ -1,6 +1,6 @@
 #include "OndrelUI/desktop/LoginAutostart.h"
+#include "support/Files.h"
 
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -17,9 +17,8 @@ TEST(LoginAutostartTest, WritesAnEntryThatStartsHiddenAndRemovesIt) {
 
     autostart.setEnabled(true);
     EXPECT_TRUE(autostart.enabled());
-    QFile entry(config.filePath(QStringLiteral("autostart/org.ondrel.Ondrel.desktop")));
-    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
-    const QByteArray text = entry.readAll();
+    const QString entry = config.filePath(QStringLiteral("autostart/org.ondrel.Ondrel.desktop"));
+    const QByteArray text = readFile(entry);
     EXPECT_TRUE(text.startsWith("[Desktop Entry]\n")) << text.toStdString();
     // Quoted for the space, the quote and the dollar (each escape doubled by the file's own
     // escaping), and the percent sign doubled for the field codes.
@@ -30,7 +29,7 @@ TEST(LoginAutostartTest, WritesAnEntryThatStartsHiddenAndRemovesIt) {
     autostart.setEnabled(true); // already on: nothing to do
     autostart.setEnabled(false);
     EXPECT_FALSE(autostart.enabled());
-    EXPECT_FALSE(entry.exists());
+    EXPECT_FALSE(QFile::exists(entry));
     EXPECT_EQ(changed.size(), 2);
 }
 

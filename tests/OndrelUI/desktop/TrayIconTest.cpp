@@ -1,8 +1,8 @@
 #include "OndrelUI/desktop/TrayIcon.h"
 #include "OndrelUI/capture/CaptureRequests.h"
 #include "OndrelUI/reminders/DesktopNotifications.h"
-#include "PrivateBus.h"
 #include "reminders/FakeNotificationServer.h"
+#include "support/PrivateBus.h"
 #include "support/WaitUntil.h"
 
 #include <QGuiApplication>

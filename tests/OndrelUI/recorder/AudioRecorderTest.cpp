@@ -1,5 +1,6 @@
 #include "DecodedAudio.h"
 
+#include "support/Files.h"
 #include "support/QtPrinters.h"
 #include "support/SyntheticPcmSource.h"
 #include "support/WaitUntil.h"
@@ -50,11 +51,6 @@ struct Rig {
     SyntheticPcmSource* source;
     std::unique_ptr<AudioRecorder> recorder;
 };
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -114,7 +110,7 @@ TEST(AudioRecorder, EachRecordingIsACompleteAacFileOfWhatWasCaptured) {
     EXPECT_NEAR(DecodedAudio::of(file.filePath()).seconds(), 0.8, 0.05);
     EXPECT_EQ(file.absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath());
     EXPECT_FALSE(file.permissions() & (QFile::ReadGroup | QFile::ReadOther));
-    EXPECT_EQ(bytes, contents(file.filePath()));
+    EXPECT_EQ(bytes, readFile(file.filePath()));
     EXPECT_EQ(rig.recorder->stop(), bytes); // idle: the last file again (never deleted)
 }
 

@@ -5,10 +5,10 @@
 #include "OndrelUI/reminders/ReminderClock.h"
 #include "OndrelUI/reminders/ReminderPlanner.h"
 #include "OndrelUI/viewmodels/AppViewModel.h"
-#include "PrivateBus.h"
 #include "TaskFactory.h"
 #include "ViewModelFixture.h"
 #include "reminders/FakeNotificationServer.h"
+#include "support/PrivateBus.h"
 #include "support/WaitUntil.h"
 
 #include <QDBusPendingCall>
@@ -94,16 +94,11 @@ protected:
     // Every call made on the bus so far has been answered and its answer handled: a call to the
     // server comes after what was sent to it before, and one to the bus after its signals.
     void settle() {
-        const auto call = [](const QString& service, const QString& path, const QString& method) {
-            return QDBusMessage::createMethodCall(service, path, service, method);
-        };
-        const QDBusPendingCall barrier =
-            server ? client.asyncCall(call(QStringLiteral("org.freedesktop.Notifications"),
-                                           QStringLiteral("/org/freedesktop/Notifications"),
-                                           QStringLiteral("GetCapabilities")))
-                   : client.asyncCall(call(QStringLiteral("org.freedesktop.DBus"),
-                                           QStringLiteral("/org/freedesktop/DBus"),
-                                           QStringLiteral("GetId")));
+        const QString service = server ? QStringLiteral("org.freedesktop.Notifications")
+                                       : QStringLiteral("org.freedesktop.DBus");
+        const QDBusPendingCall barrier = client.asyncCall(QDBusMessage::createMethodCall(
+            service, u'/' + QString(service).replace(u'.', u'/'), service,
+            server ? QStringLiteral("GetCapabilities") : QStringLiteral("GetId")));
         ASSERT_TRUE(waitUntil([&] { return barrier.isFinished(); }));
         QCoreApplication::processEvents();
     }

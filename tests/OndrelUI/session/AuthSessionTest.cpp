@@ -1,6 +1,6 @@
 #include "support/AwaitTask.h"
 #include "support/FakeTransport.h"
-#include "support/FileMode.h"
+#include "support/Files.h"
 #include "support/QtPrinters.h"
 #include "support/WaitUntil.h"
 
@@ -41,7 +41,6 @@ protected:
     QSettings settings{dir.filePath("ondrel.ini"), QSettings::IniFormat};
     std::shared_ptr<FakeTransport> transport = std::make_shared<FakeTransport>();
 
-    // A session over `stored` (when given) and a fresh transport.
     std::unique_ptr<AuthSession> session(std::optional<QVariant> stored = std::nullopt) {
         if (stored) {
             settings.setValue(storeKey, *stored);

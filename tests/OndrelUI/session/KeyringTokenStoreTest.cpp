@@ -1,5 +1,5 @@
 #include "support/FakeTransport.h"
-#include "support/FileMode.h"
+#include "support/Files.h"
 #include "support/QtPrinters.h"
 #include "support/WaitUntil.h"
 

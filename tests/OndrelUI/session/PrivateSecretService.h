@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/PrivateBus.h"
 #include "support/WaitUntil.h"
 
 #include <QDBusConnection>
@@ -9,45 +10,25 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-// A session bus of the test's own, with no service files (nothing is started on demand), and on
-// request gnome-keyring's Secret Service on it with an unlocked login keyring, all in a
-// temporary home. The process's session bus address points at it from construction on. The
-// keyring client caches its connection per process, so one bus per test process.
+// A session bus of the test's own, and on request gnome-keyring's Secret Service on it with an
+// unlocked login keyring, all in a temporary home. The process's session bus address points at it
+// from construction on. The keyring client caches its connection per process, so one bus per test
+// process.
 class PrivateSecretService {
 public:
     PrivateSecretService() {
-        QFile config(m_home.filePath(QStringLiteral("bus.conf")));
-        if (!config.open(QIODevice::WriteOnly))
-            return;
-        config.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration "
-                     "1.0//EN\" \"http://www.freedesktop.org/standards/dbus/1.0/"
-                     "busconfig.dtd\">\n<busconfig><type>session</type><listen>unix:dir=" +
-                     QFile::encodeName(m_home.path()) +
-                     "</listen><policy context=\"default\"><allow send_destination=\"*\" "
-                     "eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/>"
-                     "</policy></busconfig>\n");
-        config.close();
-        m_bus.start(QStringLiteral("dbus-daemon"),
-                    {QStringLiteral("--nofork"), QStringLiteral("--print-address"),
-                     QStringLiteral("--config-file=") + config.fileName()});
-        if (!m_bus.waitForReadyRead(10000))
-            return;
-        m_address = m_bus.readLine().trimmed();
-        qputenv("DBUS_SESSION_BUS_ADDRESS", m_address);
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.address().toUtf8());
         // The keyring client picks its backend by desktop; a KDE session would mean KWallet.
         for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION"})
             qunsetenv(name);
     }
 
     ~PrivateSecretService() {
-        for (QProcess* process : {&m_keyring, &m_bus}) {
-            process->terminate();
-            process->waitForFinished(5000);
-        }
-        QDBusConnection::disconnectFromBus(QString::fromLatin1(connectionName));
+        m_keyring.terminate();
+        m_keyring.waitForFinished(5000);
     }
 
-    bool running() const { return !m_address.isEmpty(); }
+    bool running() const { return !m_bus.address().isEmpty(); }
 
     // True once the login collection answers; the daemon ends with this object.
     bool startKeyring() {
@@ -69,8 +50,7 @@ public:
             return false;
         m_keyring.write("\n");
         m_keyring.closeWriteChannel();
-        const QDBusConnection bus = QDBusConnection::connectToBus(
-            QString::fromUtf8(m_address), QString::fromLatin1(connectionName));
+        const QDBusConnection bus = m_bus.connect();
         return waitUntil([&] {
             const QDBusMessage label =
                 QDBusMessage::createMethodCall(
@@ -83,10 +63,7 @@ public:
     }
 
 private:
-    static constexpr auto connectionName = "ondrel-test-private-bus";
-
     QTemporaryDir m_home;
-    QProcess m_bus;
+    PrivateBus m_bus;
     QProcess m_keyring;
-    QByteArray m_address;
 };

@@ -3,7 +3,9 @@
 #include "OndrelUI/update/UpdateState.h"
 
 #include "Appcast.h"
+#include "support/Files.h"
 #include "support/QtPrinters.h"
+#include "support/ScreenHarness.h"
 #include "support/WaitUntil.h"
 
 #include <QDir>
@@ -11,16 +13,10 @@
 #include <QHttpServer>
 #include <QHttpServerResponse>
 #include <QMetaEnum>
-#include <QQmlEngine>
-#include <QQuickItem>
-#include <QQuickView>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QtQml/QQmlExtensionPlugin>
-#include <QtQuickTest/quicktest.h>
 
 #include <gtest/gtest.h>
 
@@ -29,8 +25,6 @@
 #include <memory>
 #include <stdexcept>
 #include <tuple>
-
-Q_IMPORT_QML_PLUGIN(Ondrel_UIPlugin)
 
 namespace {
 
@@ -148,50 +142,38 @@ protected:
 class UpdateDialogTest : public AppUpdaterTest {
 protected:
     void show(AppUpdater& updater) {
-        QFile host(downloads.filePath(QStringLiteral("Host.qml")));
-        ASSERT_TRUE(host.open(QIODevice::WriteOnly));
-        host.write("import QtQuick\nimport Ondrel.UI\n"
-                   "Item { id: host; required property AppUpdater updater\n"
-                   "    UpdateDialog { objectName: 'dialog'; updater: host.updater } }\n");
-        host.close();
-        view.setInitialProperties({{QStringLiteral("updater"), QVariant::fromValue(&updater)}});
-        view.setResizeMode(QQuickView::SizeRootObjectToView);
-        view.resize(640, 480);
-        // Qt 6.4 does not look for modules in the resources by itself.
-        view.engine()->addImportPath(QStringLiteral("qrc:/"));
-        view.setSource(QUrl::fromLocalFile(host.fileName()));
-        ASSERT_TRUE(view.errors().isEmpty()) << view.errors().first().toString().toStdString();
-        QFile::remove(host.fileName());
-        view.show();
-        dialog = view.rootObject()->findChild<QObject*>(QStringLiteral("dialog"));
+        const QString host = downloads.filePath(QStringLiteral("Host.qml"));
+        ASSERT_TRUE(writeFile(host, "import QtQuick\nimport Ondrel.UI\n"
+                                    "Item { id: host; required property AppUpdater updater\n"
+                                    "    UpdateDialog { objectName: 'dialog'; updater: "
+                                    "host.updater } }\n"));
+        screen = std::make_unique<ScreenHarness>(
+            QUrl::fromLocalFile(host).toString(),
+            QVariantMap{{"updater", QVariant::fromValue(&updater)}}, QSize(640, 480));
+        QFile::remove(host);
+        ASSERT_EQ(screen->warnings(), QStringList());
+        dialog = screen->root()->findChild<QObject*>(QStringLiteral("dialog"));
         ASSERT_NE(dialog, nullptr);
     }
 
-    // The header's buttons take the name of what they do at the moment.
-    QQuickItem* find(const char* name) {
-        return dialog->findChild<QQuickItem*>(QString::fromLatin1(name));
+    // The header's buttons take the name of what they do at the moment; null unless shown.
+    QQuickItem* find(const char* name) { return screen->item(QString::fromLatin1(name), dialog); }
+    bool shows(const char* name) { return find(name) != nullptr; }
+    QString text(const char* name) {
+        EXPECT_TRUE(shows(name)) << name;
+        return shows(name) ? find(name)->property("text").toString() : QString();
     }
-    QQuickItem* control(const char* name) {
-        EXPECT_NE(find(name), nullptr) << name;
-        return find(name);
-    }
-    QString text(const char* name) { return control(name)->property("text").toString(); }
-    bool shows(const char* name) { return find(name) && find(name)->isVisible(); }
     bool open() { return dialog->property("visible").toBool(); }
     bool closes() {
         return waitUntil([&] { return !open(); });
     }
-
     void click(const char* name) {
-        QQuickItem* button = control(name);
-        ASSERT_TRUE(button->isVisible()) << name;
-        // A button that just appeared has its place once the layouts have been polished.
-        ASSERT_TRUE(QQuickTest::qWaitForPolish(&view));
-        const QPointF centre = button->mapToScene(button->boundingRect().center());
-        QTest::mouseClick(&view, Qt::LeftButton, {}, centre.toPoint());
+        screen->settle(); // a button that just appeared has its place once laid out
+        ASSERT_TRUE(shows(name)) << name;
+        screen->click(find(name));
     }
 
-    QQuickView view;
+    std::unique_ptr<ScreenHarness> screen;
     QObject* dialog = nullptr;
 };
 
@@ -212,7 +194,7 @@ TEST_F(UpdateDialogTest, AUserCheckOpensTheDialogAndFollowsItToTheHandOver) {
     ASSERT_TRUE(reaches(State::UpToDate));
     EXPECT_EQ(text("statusText"), QStringLiteral("Установлена последняя версия"));
     EXPECT_FALSE(shows("installButton"));
-    QTest::keyClick(&view, Qt::Key_Escape);
+    screen->press(Qt::Key_Escape);
     ASSERT_TRUE(closes());
     EXPECT_EQ(updater.state(), State::Idle);
 
@@ -253,7 +235,7 @@ TEST_F(UpdateDialogTest, AUserCheckOpensTheDialogAndFollowsItToTheHandOver) {
     ASSERT_EQ(updater.state(), State::Downloading);
     EXPECT_TRUE(shows("progressBar"));
     EXPECT_FALSE(shows("closeButton"));
-    QTest::keyClick(&view, Qt::Key_Escape);
+    screen->press(Qt::Key_Escape);
     EXPECT_TRUE(open());
     click("cancelButton");
     ASSERT_TRUE(reaches(State::UpdateFound));

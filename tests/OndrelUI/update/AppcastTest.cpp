@@ -5,6 +5,7 @@
 #include "OndrelUI/update/UpdateFailure.h"
 
 #include "Appcast.h"
+#include "support/Files.h"
 #include "support/QtPrinters.h"
 
 #include <QFile>
@@ -129,16 +130,13 @@ QByteArray run(const QStringList& arguments) {
 TEST(SignUpdateScript, ItsKeyItemAndSignatureVerifyThePackage) {
     QTemporaryDir folder;
     const QString key = folder.filePath(QStringLiteral("release.key"));
-    QFile package(folder.filePath(QStringLiteral("ondrel_1.1_amd64.deb")));
-    ASSERT_TRUE(package.open(QIODevice::WriteOnly));
-    package.write(QByteArray(10000, 'd'));
-    package.close();
+    const QString package = folder.filePath(QStringLiteral("ondrel_1.1_amd64.deb"));
+    ASSERT_TRUE(writeFile(package, QByteArray(10000, 'd')));
 
     const auto publicKey = PackageVerifier::decodePublicKey(run({QStringLiteral("keygen"), key}));
     ASSERT_TRUE(publicKey);
     EXPECT_EQ(QFile::permissions(key) & 0x0077, QFileDevice::Permissions());
-    const QByteArray item =
-        run({QStringLiteral("sign"), key, package.fileName(), QStringLiteral("1.1")});
+    const QByteArray item = run({QStringLiteral("sign"), key, package, QStringLiteral("1.1")});
     const QList<AppcastItem> items = AppcastParser::parse(
         Appcast::feed({QString::fromUtf8(item)}), QUrl("https://updates.example/appcast.xml"));
     ASSERT_EQ(items.size(), 1);
@@ -146,13 +144,10 @@ TEST(SignUpdateScript, ItsKeyItemAndSignatureVerifyThePackage) {
     EXPECT_TRUE(UpdateChoice::isComplete(enclosure));
     EXPECT_EQ(enclosure.url, QUrl("https://updates.example/ondrel_1.1_amd64.deb"));
     const auto verify = [&] {
-        PackageVerifier::verify(package.fileName(), enclosure.length, enclosure.edSignature,
-                                *publicKey);
+        PackageVerifier::verify(package, enclosure.length, enclosure.edSignature, *publicKey);
     };
     EXPECT_NO_THROW(verify());
-    ASSERT_TRUE(package.open(QIODevice::ReadWrite));
-    package.write("x");
-    package.close();
+    ASSERT_TRUE(writeFile(package, QByteArray(9999, 'd') + 'x'));
     EXPECT_THROW(verify(), UpdateFailure);
 }
 

@@ -1,31 +1,36 @@
 #pragma once
 
+#include "support/Files.h"
+
 #include <QDBusConnection>
-#include <QFile>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-// A session bus of the test's own: a dbus-daemon with no service directories, so nothing on
-// this machine is ever activated on it. Each connect() is a separate client, as separate
-// programs would be.
+// A session bus of the test's own: a dbus-daemon that activates only what `serviceDir` holds
+// (nothing by default), in `environment`, so nothing on this machine is ever started on it.
+// Each connect() is a separate client, as separate programs would be.
 class PrivateBus {
 public:
-    PrivateBus() {
+    explicit PrivateBus(
+        const QString& serviceDir = {},
+        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
         const QString config = m_directory.filePath(QStringLiteral("bus.conf"));
-        QFile file(config);
-        if (!file.open(QIODevice::WriteOnly))
+        const QString services =
+            serviceDir.isEmpty() ? QString()
+                                 : QStringLiteral("<servicedir>%1</servicedir>").arg(serviceDir);
+        if (!writeFile(config,
+                       QStringLiteral("<busconfig><type>session</type><listen>unix:dir=%1</listen>"
+                                      "<auth>EXTERNAL</auth>%2<policy context=\"default\">"
+                                      "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                                      "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy>"
+                                      "</busconfig>")
+                           .arg(m_directory.path(), services)
+                           .toUtf8()))
             ADD_FAILURE() << "cannot write the bus configuration";
-        file.write(
-            QStringLiteral("<busconfig><type>session</type><listen>unix:dir=%1</listen>"
-                           "<auth>EXTERNAL</auth><policy context=\"default\">"
-                           "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                           "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>")
-                .arg(m_directory.path())
-                .toUtf8());
-        file.close();
+        m_daemon.setProcessEnvironment(environment);
         m_daemon.start(QStringLiteral("dbus-daemon"),
                        {QStringLiteral("--nofork"), QStringLiteral("--print-address"),
                         QStringLiteral("--config-file=") + config});
@@ -42,6 +47,9 @@ public:
         m_daemon.terminate();
         m_daemon.waitForFinished();
     }
+
+    QString address() const { return m_address; }
+    QProcess& daemon() { return m_daemon; }
 
     QDBusConnection connect() {
         static int connections = 0;
