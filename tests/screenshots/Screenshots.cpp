@@ -16,9 +16,9 @@
 #include "support/WaitUntil.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QGuiApplication>
 #include <QHttpServer>
 #include <QHttpServerResponse>
 #include <QQuickStyle>
@@ -398,8 +398,8 @@ void updates(Output& output) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    QGuiApplication::setApplicationVersion(QStringLiteral("0.1.0"));
+    QApplication app(argc, argv); // as the program has one: the harness's qApp is a QApplication
+    QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
     QQuickStyle::setStyle(QStringLiteral("Basic"));
     QAccessible::setActive(true);
     Output output;
