@@ -61,6 +61,8 @@ TEST(AppearanceAccessibility, Recording_and_a_new_answer_are_announced) {
     scene.recorder().stopRecording();
     EXPECT_TRUE(waitUntil([&] { return alert() == QStringLiteral("Запись остановлена"); }))
         << alert().toStdString();
+    // The reload after the answer ends before the scene does.
+    EXPECT_TRUE(waitUntil([&] { return !scene.vm()->isBusy(); }));
 }
 
 } // namespace
