@@ -44,7 +44,7 @@ Item {
         AbstractButton {
             id: checkButton
             objectName: "checkUpdatesButton"
-            Accessible.name: "Проверить обновления"
+            text: "Проверить обновления" // read by a screen reader and shown as the tooltip
             visible: header.updater !== null && !header.updateAvailable
             contentItem: Symbol {
                 symbol: "arrow.triangle.2.circlepath"
@@ -53,7 +53,7 @@ Item {
             }
             ToolTip.visible: hovered
             ToolTip.delay: 600
-            ToolTip.text: "Проверить обновления"
+            ToolTip.text: text
             onClicked: header.updater.checkForUpdates()
 
             FocusRing {
