@@ -81,7 +81,9 @@ HttpReply ServiceRouter::handle(const HttpCall& call) {
     try {
         if (call.body.size() > maxBodySize)
             return Refusals::bodyTooLarge();
-        if (call.method == "POST" && !call.idempotencyKey.isEmpty())
+        // Keys belong to a user: a sign-in, which has none yet, runs as it is.
+        if (call.method == "POST" && !call.idempotencyKey.isEmpty() &&
+            !call.authorization.isEmpty())
             return dispatchOnce(call);
         return dispatch(call);
     } catch (const ServiceError& error) {
