@@ -12,6 +12,9 @@ MenuItem {
     property string keys: action ? action.shortcut : ""
     readonly property color tint: destructive ? Theme.red : Theme.primary
 
+    // Named by its text whether or not a screen reader was active when the entry was made.
+    Accessible.name: text
+
     topPadding: 5
     bottomPadding: 5
     leftPadding: 10

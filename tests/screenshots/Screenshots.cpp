@@ -349,12 +349,16 @@ void reminderLine(Output& output) {
     scene.shot("root-reminder-line");
 }
 
-// The whole window, its application menu open, then its tasks menu with the keys.
+// The whole window, its application menu open with its appearance submenu, then its tasks menu
+// with the keys.
 void window(Output& output) {
     Scene scene(output, true, {}, QStringLiteral("Main.qml"));
     ScreenHarness& screen = scene.screen();
     screen.click(screen.itemWithText(QStringLiteral("Ondrel")));
     scene.shot("window-menu");
+    screen.click(screen.itemWithText(QStringLiteral("Оформление")));
+    scene.shot("window-appearance-menu");
+    screen.press(Qt::Key_Escape);
     screen.press(Qt::Key_Escape);
     screen.click(screen.itemWithText(QStringLiteral("Задачи")));
     scene.shot("window-tasks-menu");
