@@ -2,6 +2,7 @@
 // list of the same tasks, in the same run. A keystroke either narrows the list to a few tasks
 // or keeps every one of them (the mapping of all rows is the proxy's dearest case).
 
+#include "BenchTasks.h"
 #include "OndrelUI/models/TaskListModel.h"
 #include "OndrelUI/models/TaskSearchModel.h"
 
@@ -9,28 +10,11 @@
 
 namespace {
 
-constexpr int searchTaskCount = 10'000;
-
-QList<TaskItem> searchTasks(const QString& titleSuffix) {
-    QList<TaskItem> tasks;
-    tasks.reserve(searchTaskCount);
-    for (int i = 0; i < searchTaskCount; ++i) {
-        TaskItem task;
-        task.id = QStringLiteral("task-%1").arg(i);
-        task.title = QStringLiteral("Задача номер %1 %2").arg(i).arg(titleSuffix);
-        task.body = QStringLiteral("Подробное описание задачи, чтобы строка была похожа на правду");
-        task.status = i % 4 == 0 ? TaskStatus::done : TaskStatus::todo;
-        task.tags = {QStringLiteral("дом"), QStringLiteral("ёлка")};
-        tasks.append(std::move(task));
-    }
-    return tasks;
-}
-
 // The baseline: the unfiltered rows of the same tasks, built anew (two lists alternate so
 // every reset is real).
 void buildUnfilteredList(benchmark::State& state) {
     TaskListModel model;
-    const QList<TaskItem> lists[2] = {searchTasks({}), searchTasks(QStringLiteral("!"))};
+    const QList<TaskItem> lists[2] = {benchTasks({}), benchTasks(QStringLiteral("!"))};
     int turn = 0;
     for (auto _ : state)
         model.setTasks(lists[turn++ % 2]);
@@ -41,7 +25,7 @@ BENCHMARK(buildUnfilteredList)->Unit(benchmark::kMicrosecond);
 // One keystroke: the query grows by a letter, then loses it again, alternately.
 void keystroke(benchmark::State& state, const QString& shorter, const QString& longer) {
     TaskListModel rows;
-    rows.setTasks(searchTasks({}));
+    rows.setTasks(benchTasks({}));
     TaskSearchModel search;
     search.setSourceModel(&rows);
     search.setQuery(shorter); // the search texts are folded once, before the keys

@@ -2,6 +2,7 @@
 // model, and one completion toggled in that list; the same from the replica on disk while the
 // service cannot be reached.
 
+#include "BenchTasks.h"
 #include "OndrelCore/client/TransportError.h"
 #include "OndrelCore/json/ODJSON.h"
 #include "OndrelUI/models/TaskListModel.h"
@@ -21,29 +22,7 @@
 
 namespace {
 
-constexpr int taskCount = 10'000;
-
-QList<TaskItem> manyTasks(const QString& titleSuffix) {
-    QList<TaskItem> tasks;
-    tasks.reserve(taskCount);
-    for (int i = 0; i < taskCount; ++i) {
-        TaskItem task;
-        task.id = QStringLiteral("task-%1").arg(i);
-        task.userId = QStringLiteral("user-1");
-        task.folderId = QStringLiteral("folder-1");
-        task.title = QStringLiteral("Задача номер %1 %2").arg(i).arg(titleSuffix);
-        task.body = QStringLiteral("Подробное описание задачи, чтобы строка была похожа на правду");
-        task.status = i % 4 == 0 ? TaskStatus::done : TaskStatus::todo;
-        task.priority = Priority::medium;
-        task.tags = {QStringLiteral("дом")};
-        task.createdAt =
-            Instant::fromMSecsSinceEpoch(1'700'000'000'000 + qint64(i * 7919 % taskCount) * 1000);
-        task.updatedAt = task.createdAt;
-        task.serverUpdatedAt = task.createdAt;
-        tasks.append(std::move(task));
-    }
-    return tasks;
-}
+constexpr int taskCount = benchTaskCount;
 
 // A signed-in view model whose transport answers from a handler.
 struct Screen {
@@ -59,9 +38,9 @@ struct Screen {
 // in their last task alternate, so every load really replaces the list.
 void loadTasks(benchmark::State& state) {
     Screen screen;
-    QList<TaskItem> second = manyTasks({});
+    QList<TaskItem> second = benchTasks({});
     second.last().title += u'!';
-    const QByteArray answers[2] = {ODJSON::encoder().encode(manyTasks({})),
+    const QByteArray answers[2] = {ODJSON::encoder().encode(benchTasks({})),
                                    ODJSON::encoder().encode(second)};
     int turn = 0;
     screen.transport->setHandler([&](const HTTPRequest&) {
@@ -79,7 +58,7 @@ BENCHMARK(loadTasks)->Unit(benchmark::kMillisecond);
 // and resetting the rows (two lists alternate so every reset is real).
 void sortAndReset(benchmark::State& state) {
     TaskListModel model;
-    QList<TaskItem> lists[2] = {manyTasks({}), manyTasks(QStringLiteral("!"))};
+    QList<TaskItem> lists[2] = {benchTasks({}), benchTasks(QStringLiteral("!"))};
     int turn = 0;
     for (auto _ : state)
         model.setTasks(sortTasks(lists[turn++ % 2], TaskSort::createdDesc));
@@ -91,7 +70,7 @@ BENCHMARK(sortAndReset)->Unit(benchmark::kMillisecond);
 // updates (the task moves between the unfinished and the finished group each time).
 void toggleDone(benchmark::State& state) {
     Screen screen;
-    const QList<TaskItem> tasks = manyTasks({});
+    const QList<TaskItem> tasks = benchTasks({});
     const QByteArray listAnswer = ODJSON::encoder().encode(tasks);
     screen.transport->enqueue(200, listAnswer);
     QCoro::waitFor(screen.vm.loadTasks());
@@ -117,7 +96,7 @@ const QString& filledReplica() {
         const QString file = directory.filePath(QStringLiteral("replica.sqlite"));
         ReplicaFile replicaFile(file);
         DiskReplica(replicaFile)
-            .applyPull({.folders = {}, .tasks = manyTasks({}), .serverTime = Instant::now()},
+            .applyPull({.folders = {}, .tasks = benchTasks({}), .serverTime = Instant::now()},
                        Instant::now());
         return file;
     }();
@@ -159,7 +138,7 @@ void offlineToggle(benchmark::State& state) {
     screen.vm.offline()->open(directory.filePath(QStringLiteral("replica.sqlite")),
                               [&] { return screen.session.client(); });
     screen.vm.offline()->replica()->replica().applyPull(
-        {.folders = {}, .tasks = manyTasks({}), .serverTime = Instant::now()}, Instant::now());
+        {.folders = {}, .tasks = benchTasks({}), .serverTime = Instant::now()}, Instant::now());
     QCoro::waitFor(screen.vm.loadTasks());
     const qsizetype middle = taskCount / 2 + 1;
     for (auto _ : state)
