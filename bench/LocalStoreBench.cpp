@@ -152,7 +152,7 @@ void BM_TasksAll(benchmark::State& state) {
     const LocalStore& store = filledStore();
     const auto sort = TaskSort(state.range(0));
     for (auto _ : state) {
-        QList<TaskItem> tasks = store.tasks(std::nullopt, sort);
+        QList<const TaskItem*> tasks = store.tasks(std::nullopt, sort);
         benchmark::DoNotOptimize(tasks.constData()); // reading never detaches
         state.PauseTiming();
         tasks = {};
@@ -175,7 +175,7 @@ void BM_TasksAllAfterChange(benchmark::State& state) {
         changed.title += u'!';
         store.upsert(changed);
         state.ResumeTiming();
-        QList<TaskItem> tasks = store.tasks(std::nullopt, TaskSort::createdDesc);
+        QList<const TaskItem*> tasks = store.tasks(std::nullopt, TaskSort::createdDesc);
         benchmark::DoNotOptimize(tasks.constData()); // reading never detaches
         state.PauseTiming();
         tasks = {};
@@ -190,7 +190,7 @@ void BM_TasksOneFolder(benchmark::State& state) {
     const auto sort = TaskSort(state.range(0));
     qsizetype listed = 0;
     for (auto _ : state) {
-        const QList<TaskItem> tasks = store.tasks(dataset().someFolder, sort);
+        const QList<const TaskItem*> tasks = store.tasks(dataset().someFolder, sort);
         listed = tasks.size();
         benchmark::DoNotOptimize(tasks.constData()); // reading never detaches
     }

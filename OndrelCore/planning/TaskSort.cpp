@@ -22,6 +22,22 @@ std::vector<qsizetype> rankBy(std::span<const TaskItem* const> tasks, Key key, L
     return rank;
 }
 
+// Copies the tasks into a list with each at its rank, reading them in input order: the cheap
+// order when they lie in memory that way.
+QList<TaskItem> placeByRank(std::span<const TaskItem* const> tasks,
+                            const std::vector<qsizetype>& rank) {
+    QList<TaskItem> placed(qsizetype(tasks.size()));
+    TaskItem* const out = placed.data();
+    for (std::size_t i = 0; i < tasks.size(); ++i) {
+        // Rebuilt in place rather than assigned: copy construction is the cheaper path for
+        // the many implicitly shared members of an empty record.
+        TaskItem* const slot = out + rank[i];
+        std::destroy_at(slot);
+        std::construct_at(slot, *tasks[i]);
+    }
+    return placed;
+}
+
 } // namespace
 
 std::vector<qsizetype> rankTasks(std::span<const TaskItem* const> tasks, TaskSort sort) {
@@ -44,20 +60,6 @@ std::vector<qsizetype> rankTasks(std::span<const TaskItem* const> tasks, TaskSor
     std::vector<qsizetype> unchanged(tasks.size());
     std::iota(unchanged.begin(), unchanged.end(), qsizetype(0));
     return unchanged;
-}
-
-QList<TaskItem> placeByRank(std::span<const TaskItem* const> tasks,
-                            const std::vector<qsizetype>& rank) {
-    QList<TaskItem> placed(qsizetype(tasks.size()));
-    TaskItem* const out = placed.data();
-    for (std::size_t i = 0; i < tasks.size(); ++i) {
-        // Rebuilt in place rather than assigned: copy construction is the cheaper path for
-        // the many implicitly shared members of an empty record.
-        TaskItem* const slot = out + rank[i];
-        std::destroy_at(slot);
-        std::construct_at(slot, *tasks[i]);
-    }
-    return placed;
 }
 
 QList<TaskItem> sortTasks(const QList<TaskItem>& tasks, TaskSort sort) {

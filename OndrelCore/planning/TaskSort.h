@@ -19,11 +19,6 @@ QList<TaskItem> sortTasks(const QList<TaskItem>& tasks, TaskSort sort);
 // place of tasks[i] in the sorted list.
 std::vector<qsizetype> rankTasks(std::span<const TaskItem* const> tasks, TaskSort sort);
 
-// Copies the tasks into a list with each at its rank. The tasks are read in input order,
-// which is the cheap order when they lie in memory that way.
-QList<TaskItem> placeByRank(std::span<const TaskItem* const> tasks,
-                            const std::vector<qsizetype>& rank);
-
 // Tasks bucketed by folder id (no folder under std::nullopt), each bucket in input order.
 std::unordered_map<std::optional<QString>, QList<TaskItem>>
 groupByFolder(const QList<TaskItem>& tasks);

@@ -3,8 +3,13 @@
 #include <algorithm>
 #include <vector>
 
-LocalStore::LocalStore(const QList<Folder>& folders, const QList<TaskItem>& tasks) {
-    applyPull(SyncPullResponse{.folders = folders, .tasks = tasks, .serverTime = {}});
+LocalStore::LocalStore(QList<Folder> folders, QList<TaskItem> tasks) {
+    m_folders.reserve(folders.size());
+    for (Folder& folder : folders)
+        m_folders.upsert(std::move(folder));
+    m_tasks.reserve(tasks.size());
+    for (TaskItem& task : tasks)
+        upsert(std::move(task));
 }
 
 void LocalStore::applyPull(const SyncPullResponse& pull) {
@@ -54,13 +59,14 @@ QList<Folder> LocalStore::activeFolders() const {
     return active;
 }
 
-QList<TaskItem> LocalStore::tasks(std::optional<QString> inFolder, TaskSort sort) const {
+QList<const TaskItem*> LocalStore::tasks(std::optional<QString> inFolder, TaskSort sort) const {
     if (!m_lastListing || m_lastListing->folderId != inFolder || m_lastListing->sort != sort)
         m_lastListing = Listing{inFolder, sort, list(inFolder, sort)};
     return m_lastListing->tasks;
 }
 
-QList<TaskItem> LocalStore::list(const std::optional<QString>& inFolder, TaskSort sort) const {
+QList<const TaskItem*> LocalStore::list(const std::optional<QString>& inFolder,
+                                        TaskSort sort) const {
     const QList<TaskItem>& records = m_tasks.records();
     std::vector<const TaskItem*> chosen;
     if (inFolder) {
@@ -75,6 +81,19 @@ QList<TaskItem> LocalStore::list(const std::optional<QString>& inFolder, TaskSor
             if (!task.deleted)
                 chosen.push_back(&task);
     }
-    // Chosen in storage order, so the copies read memory front to back.
-    return placeByRank(chosen, rankTasks(chosen, sort));
+    // Chosen in storage order, so the keys are read from memory front to back.
+    const std::vector<qsizetype> rank = rankTasks(chosen, sort);
+    QList<const TaskItem*> listed(qsizetype(chosen.size()));
+    const TaskItem** const out = listed.data();
+    for (std::size_t i = 0; i < chosen.size(); ++i)
+        out[rank[i]] = chosen[i];
+    return listed;
+}
+
+QList<TaskItem> copiesOf(const QList<const TaskItem*>& listing) {
+    QList<TaskItem> copies;
+    copies.reserve(listing.size());
+    for (const TaskItem* task : listing)
+        copies.append(*task);
+    return copies;
 }

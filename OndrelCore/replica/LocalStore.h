@@ -18,8 +18,9 @@
 class LocalStore {
 public:
     LocalStore() = default;
-    // A list that repeats an id keeps its later record, as a pull does.
-    LocalStore(const QList<Folder>& folders, const QList<TaskItem>& tasks);
+    // A list that repeats an id keeps its later record, as a pull does. Records of lists
+    // that nobody else holds are moved in, not copied.
+    LocalStore(QList<Folder> folders, QList<TaskItem> tasks);
 
     // The pulled records replace local ones whole, whatever their timestamps; folders first.
     void applyPull(const SyncPullResponse& pull);
@@ -30,8 +31,10 @@ public:
     QList<Folder> activeFolders() const;
     // Tasks not deleted, of one folder (never the folderless ones) or of all when no folder
     // is given, sorted with sortTasks. Ties come in the order the tasks were first seen. The
+    // records are not copied: the listing points into this store and holds only until the
+    // store changes, is assigned or goes away; copiesOf keeps what must outlive that. The
     // last listing is kept until the store changes: asked again, it is a shared copy.
-    QList<TaskItem> tasks(std::optional<QString> inFolder, TaskSort sort) const;
+    QList<const TaskItem*> tasks(std::optional<QString> inFolder, TaskSort sort) const;
 
     // Lookups, tombstones included.
     const Folder* folder(const QString& id) const { return m_folders.find(id); }
@@ -47,10 +50,10 @@ private:
     struct Listing {
         std::optional<QString> folderId;
         TaskSort sort;
-        QList<TaskItem> tasks;
+        QList<const TaskItem*> tasks;
     };
 
-    QList<TaskItem> list(const std::optional<QString>& inFolder, TaskSort sort) const;
+    QList<const TaskItem*> list(const std::optional<QString>& inFolder, TaskSort sort) const;
     QList<qsizetype>& positionsIn(const std::optional<QString>& folderId);
 
     IdTable<Folder> m_folders;
@@ -62,3 +65,6 @@ private:
     // Not part of the value: dropped by every change, filled by a read.
     mutable std::optional<Listing> m_lastListing;
 };
+
+// The records of a listing, copied in its order.
+QList<TaskItem> copiesOf(const QList<const TaskItem*>& listing);

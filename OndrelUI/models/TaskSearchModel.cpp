@@ -85,7 +85,7 @@ QCoro::Task<void> TaskSearchModel::loadAllTasks() {
     if (!outcome.error)
         found = sortTasks(*outcome.value, sort);
     else if (offline->absorbs(outcome.error) && offline->replica())
-        found = offline->replica()->store().tasks(std::nullopt, sort);
+        found = copiesOf(offline->replica()->store().tasks(std::nullopt, sort));
     else
         co_return setErrorText(failureText(outcome.error, QStringLiteral("найти во всех папках")));
     setErrorText({});

@@ -77,7 +77,8 @@ qint64 OfflineReplica::createFolder(const QString& name) {
 }
 
 qint64 OfflineReplica::deleteFolder(const Folder& folder, const std::optional<QString>& moveTo) {
-    for (TaskItem task : store().tasks(folder.id, TaskSort::createdDesc)) {
+    // Copied first: each upsert below changes the store the listing points into.
+    for (TaskItem task : copiesOf(store().tasks(folder.id, TaskSort::createdDesc))) {
         if (moveTo)
             task.folderId = moveTo;
         else

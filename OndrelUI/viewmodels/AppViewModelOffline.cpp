@@ -22,5 +22,5 @@ void AppViewModel::showCachedFolders() {
 
 void AppViewModel::showCachedTasks(const std::optional<QString>& folderId) {
     if (const OfflineReplica* replica = m_offline->replica())
-        setTasks(replica->store().tasks(folderId, m_sort), folderId);
+        setTasks(copiesOf(replica->store().tasks(folderId, m_sort)), folderId);
 }

@@ -77,8 +77,12 @@ inline QByteArray json(const auto& record) {
 
 inline QStringList idsOf(const auto& records) {
     QStringList ids;
-    for (const auto& record : records)
-        ids.append(record.id);
+    for (const auto& record : records) {
+        if constexpr (std::is_pointer_v<std::decay_t<decltype(record)>>)
+            ids.append(record->id); // a store's listing
+        else
+            ids.append(record.id);
+    }
     return ids;
 }
 
