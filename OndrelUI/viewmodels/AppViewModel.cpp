@@ -234,10 +234,16 @@ QCoro::Task<void> AppViewModel::complete(TaskItem task) {
         co_return;
     }
     QPointer<AppViewModel> self(this);
-    auto calling =
-        attempt(m_session, [id = task.id](APIClient api) { return api.completeTask(id); });
+    auto calling = attempt(m_session, m_offline,
+                           [id = task.id](APIClient api) { return api.completeTask(id); });
     auto outcome = co_await calling;
-    if (self && outcome.error)
+    if (!self || !outcome.error)
+        co_return;
+    // Not listed, yet queued like a card's toggle; the replica's record is the fresher one.
+    const OfflineReplica* replica = m_offline->replica();
+    const TaskItem* kept = replica ? replica->store().task(task.id) : nullptr;
+    if (!m_offline->queueOn(outcome.error, &OfflineReplica::setDone, kept ? TaskItem(*kept) : task,
+                            true))
         fail(outcome.error, statusLabel());
 }
 
