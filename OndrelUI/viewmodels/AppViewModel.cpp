@@ -3,6 +3,7 @@
 #include "OndrelCore/client/APIClient.h"
 #include "OndrelUI/session/AuthSession.h"
 #include "OndrelUI/viewmodels/FailureText.h"
+#include "OndrelUI/viewmodels/Published.h"
 #include "OndrelUI/viewmodels/SessionAttempt.h"
 
 #include <QPointer>
@@ -30,10 +31,7 @@ AppViewModel::~AppViewModel() = default;
 // MARK: published fields
 
 void AppViewModel::setSort(TaskSort sort) {
-    if (sort == m_sort)
-        return;
-    m_sort = sort;
-    Q_EMIT sortChanged();
+    publish(this, m_sort, sort, &AppViewModel::sortChanged);
 }
 
 void AppViewModel::setSortByDeadline(bool byDeadline) {
@@ -73,41 +71,20 @@ void AppViewModel::replaceTaskWithId(const QString& id, TaskItem task) {
         Q_EMIT tasksChanged();
 }
 
-// Puts removed tasks back at their old positions (ascending), leaving whatever else changed
-// meanwhile alone. Only into the list they came from: once another folder's tasks are shown
-// there is no place for them, and a reload that lists a task again has put it back already.
-void AppViewModel::restoreTasks(const QList<std::pair<qsizetype, TaskItem>>& removed,
-                                const std::optional<QString>& folderId) {
-    if (folderId == m_listedFolderId && m_taskModel->restoreTasks(removed))
-        Q_EMIT tasksChanged();
-}
-
 void AppViewModel::setAssistantAnswer(std::optional<QString> answer) {
-    if (answer == m_assistantAnswer)
-        return;
-    m_assistantAnswer = std::move(answer);
-    Q_EMIT assistantAnswerChanged();
+    publish(this, m_assistantAnswer, std::move(answer), &AppViewModel::assistantAnswerChanged);
 }
 
 void AppViewModel::setErrorText(std::optional<QString> text) {
-    if (text == m_errorText)
-        return;
-    m_errorText = std::move(text);
-    Q_EMIT errorTextChanged();
+    publish(this, m_errorText, std::move(text), &AppViewModel::errorTextChanged);
 }
 
 void AppViewModel::setBusy(bool busy) {
-    if (busy == m_isBusy)
-        return;
-    m_isBusy = busy;
-    Q_EMIT isBusyChanged();
+    publish(this, m_isBusy, busy, &AppViewModel::isBusyChanged);
 }
 
 void AppViewModel::setStatusText(std::optional<QString> text) {
-    if (text == m_statusText)
-        return;
-    m_statusText = std::move(text);
-    Q_EMIT statusTextChanged();
+    publish(this, m_statusText, std::move(text), &AppViewModel::statusTextChanged);
 }
 
 // The line no longer shows a failed voice capture, so its offer to send it again goes too.
@@ -181,12 +158,10 @@ QCoro::Task<void> AppViewModel::select(QString folderId) {
 }
 
 QCoro::Task<void> AppViewModel::selectAdjacentFolder(int offset) {
-    std::optional<QString> target = m_folderModel->adjacentId(offset);
-    if (!target)
-        co_return;
-    setSelectedFolderId(std::move(target));
-    auto reloadingTasks = loadTasks();
-    co_await reloadingTasks;
+    if (std::optional<QString> target = m_folderModel->adjacentId(offset)) {
+        auto selecting = select(std::move(*target));
+        co_await selecting;
+    }
 }
 
 QCoro::Task<void> AppViewModel::toggleDone(TaskItem task) {
@@ -261,10 +236,7 @@ QCoro::Task<void> AppViewModel::showTask(TaskItem task) {
 }
 
 void AppViewModel::setReminderNotice(const QString& line) {
-    if (line == m_reminderNotice)
-        return;
-    m_reminderNotice = line;
-    Q_EMIT reminderNoticeChanged();
+    publish(this, m_reminderNotice, line, &AppViewModel::reminderNoticeChanged);
 }
 
 QCoro::Task<void> AppViewModel::deleteTask(TaskItem task) {
@@ -285,7 +257,10 @@ QCoro::Task<void> AppViewModel::deleteTask(TaskItem task) {
         m_offline->offerUndo(task, queued, true);
         co_return;
     }
-    restoreTasks(removed, folderId);
+    // Back at their old places, only into the list they came from: once another folder's tasks
+    // are shown there is no place for them, and a reload listing them has put them back.
+    if (folderId == m_listedFolderId && m_taskModel->restoreTasks(removed))
+        Q_EMIT tasksChanged();
     fail(outcome.error, QStringLiteral("удалить задачу"));
 }
 

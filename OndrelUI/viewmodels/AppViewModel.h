@@ -176,8 +176,6 @@ private:
     void setSelectedFolderId(std::optional<QString> id);
     void setTasks(QList<TaskItem> tasks, std::optional<QString> folderId);
     void replaceTaskWithId(const QString& id, TaskItem task);
-    void restoreTasks(const QList<std::pair<qsizetype, TaskItem>>& removed,
-                      const std::optional<QString>& folderId);
     void setAssistantAnswer(std::optional<QString> answer);
     void setErrorText(std::optional<QString> text);
     void setBusy(bool busy);
