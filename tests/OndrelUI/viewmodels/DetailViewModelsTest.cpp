@@ -15,6 +15,7 @@ protected:
 };
 
 // A reprocess opens the capture again to show the new run; one without a result clears the last.
+// Each operation's failure has its fixed line and keeps what the screen shows.
 TEST_F(DetailViewModelsTest, History_reprocess_shows_the_result_and_the_new_run) {
     CaptureHistoryViewModel vm(api);
     ReprocessResponse reprocessed;
@@ -30,11 +31,7 @@ TEST_F(DetailViewModelsTest, History_reprocess_shows_the_result_and_the_new_run)
     EXPECT_FALSE(vm.lastResult());
     EXPECT_EQ(newRequests(), (QStringList{"POST /captures/c1/reprocess", "GET /captures/c1",
                                           "POST /captures/c1/reprocess", "GET /captures/c1"}));
-}
 
-// Each operation has its fixed line and keeps what the screen shows.
-TEST_F(DetailViewModelsTest, History_failures_show_the_fixed_line) {
-    CaptureHistoryViewModel vm(api);
     answer(QList<Capture>{makeCapture("c2"), makeCapture("c1")});
     wait(vm.load());
     const std::pair<std::function<QCoro::Task<void>()>, QString> cases[] = {
