@@ -67,16 +67,9 @@ TEST(ReplicaFile, MigratesForwardAndNeverDropsWhatItCannotRead) {
         EXPECT_FALSE(queue.items()[0].file);
         QSqlQuery(file.database()).exec(QStringLiteral("PRAGMA user_version=99"));
     }
+    const QByteArray newer = readFile(path);
     EXPECT_THROW(ReplicaFile{path}, std::runtime_error);
-    QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "check");
-    database.setDatabaseName(path);
-    ASSERT_TRUE(database.open());
-    QSqlQuery rows(database);
-    ASSERT_TRUE(rows.exec(QStringLiteral("SELECT count(*) FROM tasks")) && rows.next());
-    EXPECT_EQ(rows.value(0).toInt(), 1);
-    database.close();
-    database = {};
-    QSqlDatabase::removeDatabase("check");
+    EXPECT_EQ(readFile(path), newer);
 }
 
 // One row per rule of the queue: sent oldest first; unreachable (no connection, 5xx) stops
