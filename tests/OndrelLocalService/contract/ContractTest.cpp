@@ -27,12 +27,8 @@ protected:
     }
     template <class T>
     static int failure(QCoro::Task<T> task) {
-        try {
-            awaitTask(std::move(task));
-        } catch (const APIError& error) {
-            return error.kind() == APIError::Kind::unauthorized ? 401 : error.status();
-        }
-        return 0;
+        const APIError error = failureOf<APIError>(std::move(task));
+        return error.kind() == APIError::Kind::unauthorized ? 401 : error.status();
     }
 
     LoopbackService service;
