@@ -42,3 +42,7 @@ inline ApplyResult applyResult(const QString& answer) {
     result.answer = answer;
     return result;
 }
+
+inline const QList<Folder> threeFolders{makeFolder("f1", QStringLiteral("Входящие")),
+                                        makeFolder("f2", QStringLiteral("Дом")),
+                                        makeFolder("f3", QStringLiteral("Работа"))};

@@ -130,8 +130,3 @@ void ScreenHarness::settle() {
     if (!QQuickTest::qWaitForPolish(m_window))
         m_warnings.append(QStringLiteral("the window was never laid out"));
 }
-
-bool ScreenHarness::saveImage(const QString& path) {
-    settle();
-    return m_window->grabWindow().save(path);
-}

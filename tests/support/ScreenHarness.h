@@ -33,8 +33,7 @@ public:
     void click(QQuickItem* item, Qt::MouseButton button = Qt::LeftButton);
     void type(const QString& text);
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-    void settle();                       // lets the window lay out, animate and render once
-    bool saveImage(const QString& path); // what the window shows now, as a PNG file
+    void settle(); // lets the window lay out, animate and render once
 
     const QStringList& warnings() const { return m_warnings; }
 

@@ -27,12 +27,8 @@ protected:
     }
     template <class T>
     static int failure(QCoro::Task<T> task) {
-        try {
-            awaitTask(std::move(task));
-        } catch (const APIError& error) {
-            return error.kind() == APIError::Kind::unauthorized ? 401 : error.status();
-        }
-        return 0;
+        const APIError error = failureOf<APIError>(std::move(task));
+        return error.kind() == APIError::Kind::unauthorized ? 401 : error.status();
     }
 
     LoopbackService service;
@@ -218,8 +214,6 @@ TEST_F(ContractTest, TasksCreateFilterPatchCompleteAndDelete) {
               400);
 }
 
-// A push applies what is newer than the service's copy and hands back the rest as conflicts.
-// An offline task may have any id, which then works in paths.
 // A POST resent with its Idempotency-Key after a lost answer gets the first answer and makes
 // nothing twice; without a key, or with another, it runs again.
 TEST_F(ContractTest, AResendWithTheSameKeyRunsOnce) {
@@ -241,6 +235,8 @@ TEST_F(ContractTest, AResendWithTheSameKeyRunsOnce) {
     EXPECT_THROW(client.withIdempotencyKey(QStringLiteral("два слова")), RequestRefusal);
 }
 
+// A push applies what is newer than the service's copy and hands back the rest as conflicts.
+// An offline task may have any id, which then works in paths.
 TEST_F(ContractTest, SyncPushAppliesNewerChangesAndReturnsConflicts) {
     const APIClient api = signedIn();
     const TaskItem task =

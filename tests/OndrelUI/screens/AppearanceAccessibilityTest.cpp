@@ -24,14 +24,7 @@ QString shownAlert(QAccessibleInterface* node, int depth = 0) {
 }
 
 HTTPResponse service(const HTTPRequest& request) {
-    QList<TaskItem> tasks{makeTask("t1"), makeTask("t2", TaskStatus::done)};
-    tasks[0].title = QStringLiteral("Купить молоко");
-    tasks[0].priority = Priority::high;
-    tasks[0].tags = {QStringLiteral("дом")};
-    tasks[0].body = QStringLiteral("Два пакета");
-    tasks[0].hasDeadline = true;
-    tasks[0].dueDate = Instant::fromMSecsSinceEpoch(1'700'000'000'000);
-    tasks[1].completedAt = tasks[1].createdAt;
+    const QList<TaskItem> tasks{makeTask("t1"), makeTask("t2", TaskStatus::done)};
     const QByteArray body =
         request.url.path() == u"/folders"
             ? ODJSON::encoder().encode(QList<Folder>{makeFolder("f1", QStringLiteral("Дом"))})

@@ -104,28 +104,12 @@ TEST_F(SignedInGateScreenTest, Signing_out_from_the_menu_forgets_the_session) {
     EXPECT_FALSE(screen.itemWithText(QStringLiteral("Выйти из аккаунта"))->isEnabled());
 }
 
-TEST_F(SignedInGateScreenTest, The_root_screen_shows_with_its_tasks_menu_and_update_check) {
+// Requests from outside the window, such as `ondrel --write`, reach the root screen: writing
+// focuses the input line; recording starts, then stops and goes out as a capture.
+TEST_F(SignedInGateScreenTest, The_root_screen_takes_capture_requests_and_shows_its_menus) {
     EXPECT_FALSE(shown("signInPanel"));
     const auto& requests = scene.transport().requests();
     ASSERT_TRUE(waitUntil([&] { return requests.size() == 2; }));
-    screen.settle();
-    clickText(QStringLiteral("Задачи"));
-    EXPECT_TRUE(screen.itemWithText(QStringLiteral("Ctrl+Shift+Tab")));
-    EXPECT_TRUE(screen.itemWithText(QStringLiteral("Ctrl+H")));
-    clickText(QStringLiteral("История записей"));
-    EXPECT_TRUE(screen.find(QStringLiteral("historySheet")));
-    EXPECT_TRUE(waitUntil([&] { return requests.size() == 3; }));
-    EXPECT_EQ(requests.last().url.path(), QStringLiteral("/captures"));
-    screen.press(Qt::Key_Escape);
-
-    screen.click(screen.item("checkUpdatesButton"));
-    EXPECT_NE(scene.updater().state(), AppUpdater::State::Idle);
-}
-
-// Requests from outside the window, such as `ondrel --write`, reach the root screen: writing
-// focuses the input line; recording starts, then stops.
-TEST_F(SignedInGateScreenTest, Capture_requests_focus_the_input_and_toggle_the_recording) {
-    ASSERT_TRUE(waitUntil([&] { return scene.transport().requests().size() == 2; }));
     screen.settle();
     ASSERT_NE(screen.window().activeFocusItem(), screen.item("inputField"));
     scene.capture().write();
@@ -134,8 +118,20 @@ TEST_F(SignedInGateScreenTest, Capture_requests_focus_the_input_and_toggle_the_r
     EXPECT_TRUE(scene.recorder().isRecording());
     scene.capture().record();
     EXPECT_FALSE(scene.recorder().isRecording());
-    // The stopped recording went out as a capture; it ends before the scene does.
-    EXPECT_TRUE(waitUntil([&] { return !scene.vm()->isBusy(); }));
+    ASSERT_TRUE(waitUntil([&] { return requests.size() == 3 && !scene.vm()->isBusy(); }));
+    EXPECT_EQ(requests.last().method, "POST"); // the capture
+
+    clickText(QStringLiteral("Задачи"));
+    EXPECT_TRUE(screen.itemWithText(QStringLiteral("Ctrl+Shift+Tab")));
+    EXPECT_TRUE(screen.itemWithText(QStringLiteral("Ctrl+H")));
+    clickText(QStringLiteral("История записей"));
+    EXPECT_TRUE(screen.find(QStringLiteral("historySheet")));
+    EXPECT_TRUE(waitUntil([&] { return requests.size() == 4; }));
+    EXPECT_EQ(requests.last().url.path(), QStringLiteral("/captures"));
+    screen.press(Qt::Key_Escape);
+
+    screen.click(screen.item("checkUpdatesButton"));
+    EXPECT_NE(scene.updater().state(), AppUpdater::State::Idle);
 }
 
 } // namespace

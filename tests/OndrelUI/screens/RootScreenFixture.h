@@ -59,7 +59,3 @@ protected:
     UpdateState updateState;
     std::unique_ptr<ScreenHarness> screen;
 };
-
-const QList<Folder> threeFolders{makeFolder("f1", QStringLiteral("Входящие")),
-                                 makeFolder("f2", QStringLiteral("Дом")),
-                                 makeFolder("f3", QStringLiteral("Работа"))};

@@ -1,18 +1,27 @@
-#include "OndrelUI/viewmodels/AppViewModel.h"
-#include "OndrelUI/viewmodels/FailureText.h"
-#include "support/QtPrinters.h"
-
+#include "ManualTransport.h"
 #include "ModelSignalLog.h"
 #include "OndrelCore/client/APIError.h"
 #include "OndrelCore/client/RequestRefusal.h"
 #include "OndrelCore/client/TransportError.h"
 #include "OndrelCore/wire/CaptureProcessResponse.h"
+#include "OndrelCore/wire/ReprocessResponse.h"
+#include "OndrelUI/viewmodels/AppViewModel.h"
+#include "OndrelUI/viewmodels/CaptureHistoryViewModel.h"
+#include "OndrelUI/viewmodels/FailureText.h"
+#include "OndrelUI/viewmodels/FolderDeleteForm.h"
+#include "OndrelUI/viewmodels/TaskDetailViewModel.h"
+#include "OndrelUI/viewmodels/TaskEditForm.h"
 #include "PropertyLog.h"
 #include "TaskFactory.h"
 #include "ViewModelFixture.h"
+#include "support/AwaitTask.h"
+#include "support/QtPrinters.h"
 #include "support/WaitUntil.h"
 
 #include <QAbstractItemModelTester>
+#include <QCoroTimer>
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -32,9 +41,6 @@ protected:
         return ids;
     }
 
-    const QList<Folder> threeFolders{makeFolder("f1", QStringLiteral("Входящие")),
-                                     makeFolder("f2", QStringLiteral("Работа")),
-                                     makeFolder("f3", QStringLiteral("Дом"))};
     AppViewModel vm{&session};
     QAbstractItemModelTester rowTester{vm.taskRows(),
                                        QAbstractItemModelTester::FailureReportingMode::Fatal};
@@ -148,29 +154,17 @@ TEST_F(AppViewModelTest, Failed_toggle_and_delete_put_the_task_back) {
     EXPECT_EQ(rows.structural(), 4); // two moves, a removal and an insert
 }
 
-TEST_F(AppViewModelTest, Update_sends_the_patch_and_reloads_only_on_success) {
+// The edit sheet's save, reload and body are checked on the screen; here what only a failure
+// shows: no reload, and without a deadline no date goes out.
+TEST_F(AppViewModelTest, A_failed_update_sends_no_date_without_a_deadline_and_reloads_nothing) {
     prime(threeFolders, {makeTask("t1")});
-    const Instant due = Instant::fromMSecsSinceEpoch(1'767'225'600'000); // 2026-01-01T00:00Z
-    answer(makeTask("t1"), QList<TaskItem>{makeTask("u")});
-    wait(vm.updateTask("t1", " Название ", QString(), TaskStatus::inProgress, Priority::high, "f2",
-                       due, true));
-    EXPECT_EQ(newRequests(), (QStringList{"PATCH /tasks/t1", "GET /tasks?folderId=f1"}));
-    EXPECT_EQ(body(1), (QJsonObject{{"title", " Название "},
-                                    {"status", "IN_PROGRESS"},
-                                    {"priority", "HIGH"},
-                                    {"folderId", "f2"},
-                                    {"body", ""},
-                                    {"dueDate", "2026-01-01T00:00:00.000Z"},
-                                    {"hasDeadline", true}}));
-    EXPECT_EQ(taskIds(), QStringList{"u"});
-
-    answerStatus(500, "nope"); // without a deadline no date goes out
+    answerStatus(500, "nope");
     wait(vm.updateTask("t1", "x", std::nullopt, TaskStatus::todo, Priority::none, std::nullopt,
                        Instant::now(), false));
     EXPECT_EQ(newRequests(), QStringList{"PATCH /tasks/t1"});
     EXPECT_EQ(transport->requests().last().body,
               R"({"title":"x","status":"TODO","priority":"NONE","hasDeadline":false})");
-    EXPECT_EQ(taskIds(), QStringList{"u"});
+    EXPECT_EQ(taskIds(), QStringList{"t1"});
     EXPECT_EQ(vm.errorText(), QStringLiteral("Ошибка 500: nope"));
 }
 
@@ -313,6 +307,245 @@ TEST_F(AppViewModelTest, Actions_outliving_the_view_model_leave_it_alone) {
     for (auto& task : running)
         wait(std::move(task));
     EXPECT_EQ(transport->requests().size(), 2 + 4); // no reload after the answers
+}
+
+// The history and the task detail, each on a plain client that never renews its token.
+class DetailViewModelsTest : public ViewModelFixture {
+protected:
+    APIClient api{QUrl(QStringLiteral("https://service.test")), transport, QStringLiteral("tok")};
+};
+
+// A reprocess opens the capture again to show the new run; one without a result clears the last.
+// Each operation's failure has its fixed line and keeps what the screen shows.
+TEST_F(DetailViewModelsTest, History_reprocess_shows_the_result_and_the_new_run) {
+    CaptureHistoryViewModel vm(api);
+    ReprocessResponse reprocessed;
+    reprocessed.result = applyResult("Переделал");
+    const CaptureWithRuns refreshed{makeCapture("c1"), {ProcessingRun{}}};
+    answer(reprocessed, refreshed, ReprocessResponse{}, refreshed);
+    wait(vm.reprocess("c1", QStringLiteral("купить кефир")));
+    EXPECT_EQ(vm.lastResult(), reprocessed.result);
+    EXPECT_EQ(vm.detail(), refreshed);
+    EXPECT_EQ(body(1), (QJsonObject{{"editedText", "купить кефир"}}));
+    wait(vm.reprocess("c1", std::nullopt));
+    EXPECT_EQ(body(1), QJsonObject{});
+    EXPECT_FALSE(vm.lastResult());
+    EXPECT_EQ(newRequests(), (QStringList{"POST /captures/c1/reprocess", "GET /captures/c1",
+                                          "POST /captures/c1/reprocess", "GET /captures/c1"}));
+
+    answer(QList<Capture>{makeCapture("c2"), makeCapture("c1")});
+    wait(vm.load());
+    const std::pair<std::function<QCoro::Task<void>()>, QString> cases[] = {
+        {[&] { return vm.load(); }, QStringLiteral("Не удалось загрузить историю")},
+        {[&] { return vm.open("c1"); }, QStringLiteral("Не удалось открыть запрос")},
+        {[&] { return vm.reprocess("c1", std::nullopt); },
+         QStringLiteral("Не удалось переобработать")},
+    };
+    for (const auto& [operation, line] : cases) {
+        answerStatus(401, "expired");
+        wait(operation());
+        EXPECT_EQ(vm.errorText(), line);
+    }
+    EXPECT_EQ(vm.captures().size(), 2);
+}
+
+// A failed save keeps the task as shown and its line stays after a later success; checklist
+// ticks, which the service never hears of, last until the next answer.
+TEST_F(DetailViewModelsTest, Detail_saves_only_the_given_fields_and_adopts_the_answer) {
+    TaskItem task = makeTask("t1");
+    task.checklist = QList<ChecklistItem>{{"c1", "молоко", false}};
+    TaskDetailViewModel vm(task, api);
+    vm.chooseStatus(6); // off the list: nothing
+    vm.toggleChecklist("c1");
+    answerStatus(500, "x");
+    wait(vm.save(QStringLiteral("Новое"), std::nullopt, std::nullopt));
+    EXPECT_TRUE(vm.task().checklist->at(0).done);
+    EXPECT_EQ(vm.errorText(), QStringLiteral("Не удалось сохранить"));
+
+    answer(task, task);
+    wait(vm.save(QStringLiteral("Новое"), TaskStatus::inProgress, std::nullopt));
+    EXPECT_EQ(body(), (QJsonObject{{"title", "Новое"}, {"status", "IN_PROGRESS"}}));
+    EXPECT_EQ(vm.task(), task);
+    wait(vm.save(std::nullopt, std::nullopt, std::nullopt));
+    EXPECT_EQ(*transport->requests().last().body, "{}");
+    EXPECT_EQ(transport->requests().size(), 3);
+    EXPECT_EQ(vm.errorText(), QStringLiteral("Не удалось сохранить"));
+}
+
+// Overlapping actions whose answers arrive in the opposite order from their requests.
+class LoadOrderTest : public SessionFixture<ManualTransport> {
+protected:
+    // The client may build its request on a later turn of the event loop.
+    void awaitRequests(qsizetype count) {
+        ASSERT_TRUE(waitUntil([&] { return transport->requests().size() == count; }));
+    }
+    template <class T>
+    void answer(qsizetype request, const T& value) {
+        transport->answer(request, 200, ODJSON::encoder().encode(value));
+    }
+
+    AppViewModel vm{&session};
+};
+
+// A superseded load is dropped, its list and its failure alike.
+TEST_F(LoadOrderTest, A_slow_answer_for_the_previous_folder_never_replaces_the_current_list) {
+    auto first = vm.select(QStringLiteral("f1"));
+    auto second = vm.select(QStringLiteral("f2"));
+    auto stale = vm.loadFolders();
+    auto current = vm.loadFolders();
+    awaitRequests(4);
+    answer(1, QList<TaskItem>{makeTask("from-f2")});
+    wait(std::move(second));
+    answer(0, QList<TaskItem>{makeTask("from-f1")});
+    wait(std::move(first));
+    answer(3, QList<Folder>{makeFolder("f2", QStringLiteral("Дом"))});
+    wait(std::move(current));
+    transport->answer(2, 500, "stale");
+    wait(std::move(stale));
+    EXPECT_EQ(vm.tasks(), QList<TaskItem>{makeTask("from-f2")});
+    EXPECT_FALSE(vm.errorText());
+}
+
+// A failed delete puts its task back only while the folder it left is still the one listed.
+TEST_F(LoadOrderTest, A_failed_delete_puts_the_task_back_only_into_its_own_folder) {
+    auto load = vm.select(QStringLiteral("f1"));
+    awaitRequests(1);
+    answer(0, QList<TaskItem>{makeTask("a"), makeTask("b")});
+    wait(std::move(load));
+    auto deleting = vm.deleteTask(makeTask("a"));
+    awaitRequests(2);
+    auto other = vm.select(QStringLiteral("f2"));
+    awaitRequests(3);
+    answer(2, QList<TaskItem>{makeTask("x")});
+    wait(std::move(other));
+    transport->answer(1, 500, "nope");
+    wait(std::move(deleting));
+    EXPECT_EQ(vm.tasks(), QList<TaskItem>{makeTask("x")});
+}
+
+using namespace std::chrono_literals;
+
+const Instant due = Instant::fromMSecsSinceEpoch(1'767'323'400'000); // 2026-01-02 03:10 UTC
+const QList<Folder> folders{makeFolder("f1", QStringLiteral("Входящие")),
+                            makeFolder("f2", QStringLiteral("Дом"))};
+
+QStringList labels(const ChoiceListModel* choices) {
+    QStringList result;
+    for (const auto& choice : choices->choices())
+        result << choice.label;
+    return result;
+}
+
+// A form for `task` whose save records what it was given and takes a moment, as the service.
+struct EditFixture {
+    explicit EditFixture(const TaskItem& task)
+        : form(
+              task, folders,
+              [this](TaskEdit edit) {
+                  saved.append(edit);
+                  return QCoro::sleepFor(20ms);
+              },
+              [] { return QCoro::sleepFor(20ms); }) {}
+
+    QList<TaskEdit> saved;
+    TaskEditForm form;
+};
+
+QDate shownDate(const TaskEditForm& form) {
+    return QDate(form.dueYear(), form.dueMonth() + 1, form.dueDay());
+}
+
+// A task opens with its own values: a cancelled one keeps a status the picker does not offer,
+// and "Без папки" is offered only to a task without a folder. What is saved is the title as
+// typed, the description trimmed and always present, and a picked day at the task's time of day.
+TEST(TaskEditForm, Opens_with_the_task_values_and_sends_what_the_controls_hold) {
+    TaskItem task = makeTask("a", TaskStatus::cancelled);
+    task.folderId = QStringLiteral("f1");
+    task.priority = Priority::high;
+    task.hasDeadline = true;
+    task.dueDate = due;
+    EditFixture fixture(task);
+    TaskEditForm& form = fixture.form;
+    EXPECT_EQ(labels(form.statusChoices()),
+              (QStringList{"Открыта", "В работе", "Выполнена", "Отложена"}));
+    EXPECT_EQ(labels(form.priorityChoices()),
+              (QStringList{"Без приоритета", "Низкий", "Средний", "Высокий"}));
+    EXPECT_EQ(labels(form.folderChoices()), (QStringList{" Входящие", " Дом"}));
+    EXPECT_EQ(form.statusIndex(), -1);
+    EXPECT_EQ(form.statusLabel(), QStringLiteral("Отменена"));
+    EXPECT_EQ(form.priorityIndex(), 3);
+    EXPECT_TRUE(form.hasDeadline());
+    EXPECT_EQ(shownDate(form), due.toQDateTime().toLocalTime().date());
+    awaitTask(form.saveEdits());
+
+    form.setTitle(QStringLiteral("  чай  "));
+    form.setBodyText(QStringLiteral(" \n купить \n\n"));
+    form.setStatusIndex(1);
+    form.setPriorityIndex(0);
+    form.setFolderIndex(1);
+    form.pickDueDate(2026, 4, 20);
+    form.shiftDueDate(1);
+    form.shiftDueMonths(-1);
+    awaitTask(form.saveEdits());
+    const QTime dueTime = due.toQDateTime().toLocalTime().time();
+    EXPECT_EQ(
+        fixture.saved,
+        (QList<TaskEdit>{{.title = QStringLiteral("Задача a"),
+                          .body = QString(),
+                          .status = TaskStatus::cancelled,
+                          .priority = Priority::high,
+                          .folderId = QStringLiteral("f1"),
+                          .dueDate = due,
+                          .hasDeadline = true},
+                         {.title = QStringLiteral("  чай  "),
+                          .body = QStringLiteral("купить"),
+                          .status = TaskStatus::inProgress,
+                          .folderId = QStringLiteral("f2"),
+                          .dueDate = Instant::fromQDateTime(QDateTime(QDate(2026, 4, 21), dueTime)),
+                          .hasDeadline = true}}));
+}
+
+// A deadline without a date opens switched off, proposing today. A title of spaces of any kind
+// (plain, no-break, em, ideographic) is not saved; a line break is a title.
+TEST(TaskEditForm, A_task_without_folder_or_date_can_stay_so_but_not_without_a_title) {
+    TaskItem task = makeTask("b");
+    task.hasDeadline = true;
+    EditFixture fixture(task);
+    TaskEditForm& form = fixture.form;
+    EXPECT_EQ(labels(form.folderChoices()).value(0), QStringLiteral("Без папки"));
+    EXPECT_FALSE(form.hasDeadline());
+    EXPECT_EQ(shownDate(form), QDate::currentDate());
+    form.setFolderIndex(2);
+    form.setFolderIndex(0);
+    awaitTask(form.saveEdits());
+    EXPECT_EQ(fixture.saved.value(0).folderId, std::nullopt);
+    EXPECT_EQ(fixture.saved.value(0).dueDate, std::nullopt);
+    for (const char16_t* blank : {u" \t ", u"\u00a0\u00a0", u"\u2003\u3000"}) {
+        form.setTitle(QString::fromUtf16(blank));
+        EXPECT_FALSE(form.canSave()) << QString::fromUtf16(blank).toStdString();
+        awaitTask(form.saveEdits());
+    }
+    EXPECT_EQ(fixture.saved.size(), 1);
+    form.setTitle(QStringLiteral("\n"));
+    EXPECT_TRUE(form.canSave());
+}
+
+// The target chosen survives switching to "Удалить все" and back; the deletion runs once.
+TEST(FolderDeleteForm, Confirms_the_mode_with_the_remembered_target_once) {
+    QList<std::optional<QString>> targets;
+    FolderDeleteForm form(makeFolder("f2", QStringLiteral("Дом")),
+                          {folders[0], makeFolder("f3", QStringLiteral("Работа"))},
+                          [&](bool deleteTasks, std::optional<QString> moveTo) {
+                              targets.append(deleteTasks ? std::nullopt : moveTo);
+                              return QCoro::sleepFor(20ms);
+                          });
+    form.setTargetIndex(1);
+    form.setDeletesTasks(true);
+    form.setDeletesTasks(false);
+    QCoro::Task<void> deleting = form.confirmDeletion();
+    awaitTask(form.confirmDeletion());
+    awaitTask(std::move(deleting));
+    EXPECT_EQ(targets, QList<std::optional<QString>>{QStringLiteral("f3")});
 }
 
 } // namespace
