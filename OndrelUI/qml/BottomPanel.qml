@@ -17,6 +17,7 @@ Rectangle {
     // Shown as a button while it is enabled.
     property Action undoAction: null
 
+    readonly property CaptureInput captureInput: viewModel.captureInput
     readonly property bool busy: viewModel.isBusy
     readonly property bool recording: recorder.isRecording
     readonly property bool waitingShown: viewModel.offline.waitingCaptures > 0
@@ -115,7 +116,7 @@ Rectangle {
                 Accessible.name: "Отправить ещё раз"
                 Layout.alignment: Qt.AlignTop
                 Layout.minimumWidth: implicitWidth
-                visible: panel.viewModel.canRetryCapture
+                visible: panel.captureInput.canRetryCapture
                 enabled: !panel.recording
                 opacity: enabled ? 1 : 0.4
                 contentItem: SymbolLabel {
@@ -125,7 +126,7 @@ Rectangle {
                     color: Theme.accentText
                     weight: Font.DemiBold
                 }
-                onClicked: panel.viewModel.retryCapture()
+                onClicked: panel.captureInput.retryCapture()
 
                 FocusRing {
                     visible: retryButton.visualFocus
@@ -200,7 +201,7 @@ Rectangle {
                     border.width: 1
                     border.color: input.activeFocus ? Theme.tint(Theme.accent, 0.5) : Theme.outline
                 }
-                onAccepted: if (panel.viewModel.submitInput(text)) clear()
+                onAccepted: if (panel.captureInput.submitInput(text)) clear()
             }
 
             MicButton {
@@ -208,7 +209,7 @@ Rectangle {
                 level: panel.recorder.level
                 disabled: panel.busy
                 toolTip: panel.micToolTip
-                onAction: panel.viewModel.toggleRecording(panel.recorder)
+                onAction: panel.captureInput.toggleRecording(panel.recorder)
             }
 
             AbstractButton {
@@ -240,7 +241,7 @@ Rectangle {
                     size: 16
                     color: Theme.textOnAccent
                 }
-                onClicked: if (panel.viewModel.submitInput(input.text)) input.clear()
+                onClicked: if (panel.captureInput.submitInput(input.text)) input.clear()
 
                 FocusRing {
                     visible: sendButton.visualFocus

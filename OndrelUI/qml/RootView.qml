@@ -43,7 +43,7 @@ Rectangle {
         text: root.recorder.isRecording ? "Остановить запись" : "Записать голосом"
         shortcut: "Ctrl+R"
         enabled: root.recorder.isRecording || !root.viewModel.isBusy
-        onTriggered: root.viewModel.toggleRecording(root.recorder)
+        onTriggered: root.viewModel.captureInput.toggleRecording(root.recorder)
     }
     readonly property Action historyAction: Action {
         text: "История записей"

@@ -22,7 +22,7 @@ AppViewModel::AppViewModel(AuthSession* session, std::shared_ptr<SpeechTranscrib
                            QObject* parent)
     : QObject(parent), m_session(session), m_transcriber(std::move(transcriber)),
       m_folderModel(new FolderListModel(this)), m_taskModel(new TaskListModel(this)),
-      m_offline(new OfflineMode(this)) {
+      m_offline(new OfflineMode(this)), m_captureInput(new CaptureInput(this)) {
     followOffline();
 }
 
@@ -32,10 +32,6 @@ AppViewModel::~AppViewModel() = default;
 
 void AppViewModel::setSort(TaskSort sort) {
     publish(this, m_sort, sort, &AppViewModel::sortChanged);
-}
-
-void AppViewModel::setSortByDeadline(bool byDeadline) {
-    setSort(byDeadline ? TaskSort::dueAsc : TaskSort::createdDesc);
 }
 
 // A selection stays only while its folder is listed (it may have been deleted elsewhere);
@@ -87,9 +83,7 @@ void AppViewModel::setStatusText(std::optional<QString> text) {
     publish(this, m_statusText, std::move(text), &AppViewModel::statusTextChanged);
 }
 
-// The line no longer shows a failed voice capture, so its offer to send it again goes too.
 void AppViewModel::fail(std::exception_ptr error, const QString& label) {
-    setRetryAudio(std::nullopt);
     setErrorText(failureText(std::move(error), label));
 }
 
@@ -157,24 +151,17 @@ QCoro::Task<void> AppViewModel::select(QString folderId) {
     co_await reloadingTasks;
 }
 
-QCoro::Task<void> AppViewModel::selectAdjacentFolder(int offset) {
-    if (std::optional<QString> target = m_folderModel->adjacentId(offset)) {
-        auto selecting = select(std::move(*target));
-        co_await selecting;
-    }
-}
-
+// A task not listed (a reminder's) changes at the service and in the replica only.
 QCoro::Task<void> AppViewModel::toggleDone(TaskItem task) {
     QPointer<AppViewModel> self(this);
-    const qsizetype index = m_taskModel->indexOfTask(task.id);
-    if (index < 0)
-        co_return;
     const bool complete = task.status != TaskStatus::done;
-    TaskItem optimistic = tasks()[index];
-    optimistic.status = complete ? TaskStatus::done : TaskStatus::todo;
-    optimistic.completedAt = complete ? std::optional(Instant::now()) : std::nullopt;
-    if (m_taskModel->replaceTask(index, std::move(optimistic)))
-        Q_EMIT tasksChanged();
+    if (const qsizetype index = m_taskModel->indexOfTask(task.id); index >= 0) {
+        TaskItem optimistic = tasks()[index];
+        optimistic.status = complete ? TaskStatus::done : TaskStatus::todo;
+        optimistic.completedAt = complete ? std::optional(Instant::now()) : std::nullopt;
+        if (m_taskModel->replaceTask(index, std::move(optimistic)))
+            Q_EMIT tasksChanged();
+    }
 
     const QString id = task.id;
     auto calling = attempt(m_session, m_offline, [id, complete](APIClient api) {
@@ -200,26 +187,16 @@ QCoro::Task<void> AppViewModel::toggleDone(TaskItem task) {
     replaceTaskWithId(answeredId, std::move(*outcome.value));
 }
 
+// The listed record, else the replica's, is fresher than the reminder's.
 QCoro::Task<void> AppViewModel::complete(TaskItem task) {
-    if (const qsizetype index = m_taskModel->indexOfTask(task.id); index >= 0) {
-        if (tasks()[index].status == TaskStatus::done)
-            co_return;
-        auto toggling = toggleDone(tasks()[index]);
-        co_await toggling;
-        co_return;
-    }
-    QPointer<AppViewModel> self(this);
-    auto calling = attempt(m_session, m_offline,
-                           [id = task.id](APIClient api) { return api.completeTask(id); });
-    auto outcome = co_await calling;
-    if (!self || !outcome.error)
-        co_return;
-    // Not listed, yet queued like a card's toggle; the replica's record is the fresher one.
+    const qsizetype index = m_taskModel->indexOfTask(task.id);
     const OfflineReplica* replica = m_offline->replica();
     const TaskItem* kept = replica ? replica->store().task(task.id) : nullptr;
-    if (!m_offline->queueOn(outcome.error, &OfflineReplica::setDone, kept ? TaskItem(*kept) : task,
-                            true))
-        fail(outcome.error, statusLabel());
+    const TaskItem current = index >= 0 ? tasks()[index] : kept ? *kept : task;
+    if (current.status != TaskStatus::done) {
+        auto toggling = toggleDone(current);
+        co_await toggling;
+    }
 }
 
 QCoro::Task<void> AppViewModel::showTask(TaskItem task) {

@@ -10,8 +10,8 @@
 #include "OndrelUI/models/FolderListModel.h"
 #include "OndrelUI/models/TaskListModel.h"
 #include "OndrelUI/offline/OfflineMode.h"
-#include "OndrelUI/recorder/AudioRecorder.h"
 #include "OndrelUI/viewmodels/CaptureHistoryViewModel.h"
+#include "OndrelUI/viewmodels/CaptureInput.h"
 #include "OndrelUI/viewmodels/FolderDeleteForm.h"
 #include "OndrelUI/viewmodels/TaskDetailViewModel.h"
 #include "OndrelUI/viewmodels/TaskEditForm.h"
@@ -20,7 +20,6 @@
 #include <QCoroQmlTask>
 #include <QCoroTask>
 #include <QObject>
-#include <QPointer>
 #include <QtQml/qqmlregistration.h>
 
 #include <exception>
@@ -42,14 +41,11 @@ class AppViewModel : public QObject {
     // Optional texts read as empty when absent.
     Q_PROPERTY(QString selectedFolderId READ selectedFolderIdValue NOTIFY selectedFolderIdChanged)
     Q_PROPERTY(int taskCount READ taskCount NOTIFY tasksChanged)
-    Q_PROPERTY(bool sortByDeadline READ sortByDeadline WRITE setSortByDeadline NOTIFY sortChanged)
+    Q_PROPERTY(bool sortByDeadline READ sortByDeadline NOTIFY sortChanged)
     Q_PROPERTY(QString assistantAnswer READ assistantAnswerValue NOTIFY assistantAnswerChanged)
     Q_PROPERTY(QString errorText READ errorTextValue NOTIFY errorTextChanged)
     Q_PROPERTY(bool isBusy READ isBusy NOTIFY isBusyChanged)
     Q_PROPERTY(QString statusText READ statusTextValue NOTIFY statusTextChanged)
-    // The error line shows the failure of the last voice capture, whose recording can be sent
-    // again.
-    Q_PROPERTY(bool canRetryCapture READ canRetryCapture NOTIFY canRetryCaptureChanged)
     // A reminder the desktop could not show; empty: none.
     Q_PROPERTY(QString reminderNotice READ reminderNotice NOTIFY reminderNoticeChanged)
     Q_PROPERTY(FolderListModel* folderModel READ folderModel CONSTANT)
@@ -57,6 +53,7 @@ class AppViewModel : public QObject {
     // The replica, the queue and the connection line; without a replica opened, every failure
     // is shown as it always was.
     Q_PROPERTY(OfflineMode* offline READ offline CONSTANT)
+    Q_PROPERTY(CaptureInput* captureInput READ captureInput CONSTANT)
 
 public:
     // `session` is not owned and must outlive the view model; `transcriber` is kept but unused.
@@ -76,7 +73,6 @@ public:
     const std::optional<QString>& errorText() const { return m_errorText; }
     bool isBusy() const { return m_isBusy; }
     const std::optional<QString>& statusText() const { return m_statusText; }
-    bool canRetryCapture() const { return m_retryAudio.has_value(); }
     QString reminderNotice() const { return m_reminderNotice; }
     AuthSession* session() const { return m_session; }
     const std::shared_ptr<SpeechTranscriber>& transcriber() const { return m_transcriber; }
@@ -84,11 +80,11 @@ public:
     FolderListModel* folderModel() const { return m_folderModel; }
     TaskListModel* taskRows() const { return m_taskModel; }
     OfflineMode* offline() const { return m_offline; }
+    CaptureInput* captureInput() const { return m_captureInput; }
 
     // Takes effect at the next loadTasks.
     void setSort(TaskSort sort);
     bool sortByDeadline() const { return m_sort == TaskSort::dueAsc; }
-    void setSortByDeadline(bool byDeadline);
 
     // Folders, then the selected folder's tasks; with a replica, its lists first and the queue
     // sent before the service is asked.
@@ -96,7 +92,6 @@ public:
     QCoro::Task<void> loadFolders();
     QCoro::Task<void> loadTasks();
     QCoro::Task<void> select(QString folderId);
-    QCoro::Task<void> selectAdjacentFolder(int offset);
     QCoro::Task<void> toggleDone(TaskItem task);
     QCoro::Task<void> deleteTask(TaskItem task);
     QCoro::Task<void> updateTask(QString id, QString title, std::optional<QString> body,
@@ -108,12 +103,14 @@ public:
                                    bool deleteTasks);
     QCoro::Task<void> send(QString text);
     QCoro::Task<void> capture(QByteArray audioData);
-    // A reminder's actions, for a task of any folder: completes it (through toggleDone when it
-    // is listed), or lists its folder and asks for its edit sheet (editRequested).
+    // A reminder's actions, for a task of any folder: completes it through toggleDone, or lists
+    // its folder and asks for its edit sheet (editRequested).
     QCoro::Task<void> complete(TaskItem task);
     QCoro::Task<void> showTask(TaskItem task);
-    // Shown in the bottom panel until the next capture starts.
+    // Both shown in the bottom panel until the next capture starts; a later failure overwrites
+    // the error line.
     void setReminderNotice(const QString& line);
+    void showError(const QString& line) { setErrorText(line); }
 
     // Entry points for QML, which passes ids and wire strings instead of records. Each starts
     // one action and returns a task QML may chain on with then(); an unknown id, status or
@@ -129,19 +126,8 @@ public:
     Q_INVOKABLE QCoro::QmlTask addFolder(const QString& name);
     Q_INVOKABLE QCoro::QmlTask sendText(const QString& text);
     Q_INVOKABLE QCoro::QmlTask captureAudio(const QByteArray& audioData);
-    // The retry offer: the failed voice capture's recording, sent again.
-    Q_INVOKABLE QCoro::QmlTask retryCapture();
     // The sort menu: the new order, then the list reloaded in it.
     Q_INVOKABLE QCoro::QmlTask changeSort(bool byDeadline);
-    // Return in the input field or the send button: an input of only spaces (of any kind) and tabs
-    // is not sent and stays in the field; otherwise it is sent as typed and the field is to be
-    // cleared (returns true).
-    Q_INVOKABLE bool submitInput(const QString& input);
-    // The microphone button: starts a recording unless a capture is busy, or stops the running
-    // one and sends what it captured. A recorder that cannot start, or a recording without
-    // audio, changes nothing. A recording cut short is not sent: the error line says what cut
-    // it and offers what it holds (see canRetryCapture), also when it ends by itself.
-    Q_INVOKABLE void toggleRecording(AudioRecorder* recorder);
 
     // What the sheets and the detail screens open with; null for an id no longer listed. The
     // caller owns the result (QML: the JavaScript engine). The edit sheet saves through
@@ -162,7 +148,6 @@ Q_SIGNALS:
     void errorTextChanged();
     void isBusyChanged();
     void statusTextChanged();
-    void canRetryCaptureChanged();
     void reminderNoticeChanged();
     void editRequested(const QString& taskId);
 
@@ -180,12 +165,9 @@ private:
     void setErrorText(std::optional<QString> text);
     void setBusy(bool busy);
     void setStatusText(std::optional<QString> text);
-    void setRetryAudio(std::optional<QByteArray> audio);
     void beginCapture(const QString& status);
     void endCapture();
     void fail(std::exception_ptr error, const QString& label);
-    void watch(AudioRecorder* recorder);
-    void offerInterruptedRecording(AudioRecorder::Interruption cause);
     void answerShown(std::optional<QString> answer);
     // The replica's side (AppViewModelOffline.cpp).
     void followOffline();
@@ -197,6 +179,7 @@ private:
     FolderListModel* m_folderModel;
     TaskListModel* m_taskModel;
     OfflineMode* m_offline;
+    CaptureInput* m_captureInput;
     std::optional<QString> m_selectedFolderId;
     // The folder filter of the load whose tasks are listed (absent: every folder's). It trails
     // the selection while a newly selected folder's tasks are loading.
@@ -206,11 +189,7 @@ private:
     std::optional<QString> m_errorText;
     bool m_isBusy = false;
     std::optional<QString> m_statusText;
-    // The recording of the voice capture whose failure the error line shows.
-    std::optional<QByteArray> m_retryAudio;
     QString m_reminderNotice;
-    // The recorder the microphone button last started; its interruptions reach the error line.
-    QPointer<AudioRecorder> m_recorder;
     // Only the latest load of each list may write its outcome; see loadFolders and loadTasks.
     quint64 m_folderLoads = 0;
     quint64 m_taskLoads = 0;

@@ -16,17 +16,6 @@ QString captureLabel() {
     return QStringLiteral("обработать запрос");
 }
 
-QString interruptionText(AudioRecorder::Interruption cause) {
-    const QString stopped = QStringLiteral("Запись прервалась: ");
-    switch (cause) {
-    case AudioRecorder::Interruption::deviceLost:
-        return stopped + QStringLiteral("микрофон отключён");
-    case AudioRecorder::Interruption::encoderFailed:
-        break;
-    }
-    return stopped + QStringLiteral("не удалось сохранить звук");
-}
-
 } // namespace
 
 void AppViewModel::beginCapture(const QString& status) {
@@ -34,30 +23,7 @@ void AppViewModel::beginCapture(const QString& status) {
     setStatusText(status);
     setAssistantAnswer(std::nullopt);
     setErrorText(std::nullopt);
-    setRetryAudio(std::nullopt);
     setReminderNotice(QString());
-}
-
-void AppViewModel::setRetryAudio(std::optional<QByteArray> audio) {
-    const bool had = m_retryAudio.has_value();
-    m_retryAudio = std::move(audio);
-    if (had != m_retryAudio.has_value())
-        Q_EMIT canRetryCaptureChanged();
-}
-
-void AppViewModel::watch(AudioRecorder* recorder) {
-    if (recorder == m_recorder)
-        return;
-    if (m_recorder)
-        disconnect(m_recorder, nullptr, this, nullptr);
-    m_recorder = recorder;
-    connect(recorder, &AudioRecorder::interrupted, this, &AppViewModel::offerInterruptedRecording);
-}
-
-// Whatever the recording holds is offered, never sent unasked: it may end mid-word.
-void AppViewModel::offerInterruptedRecording(AudioRecorder::Interruption cause) {
-    setErrorText(interruptionText(cause));
-    setRetryAudio(m_recorder ? m_recorder->stop() : std::nullopt);
 }
 
 void AppViewModel::answerShown(std::optional<QString> answer) {
@@ -113,7 +79,7 @@ QCoro::Task<void> AppViewModel::capture(QByteArray audioData) {
         m_offline->queueOn(outcome.error, &OfflineReplica::capture, audioData, mimeType);
     if (outcome.error && !queued) {
         fail(outcome.error, captureLabel());
-        setRetryAudio(std::move(audioData)); // after fail(), which drops any earlier offer
+        m_captureInput->offer(std::move(audioData)); // with the line fail() has just shown
     }
     if (outcome.error) {
         endCapture();

@@ -1,7 +1,6 @@
 #include "OndrelUI/viewmodels/AppViewModel.h"
 
 #include "OndrelUI/viewmodels/Outcome.h"
-#include "OndrelUI/viewmodels/TextRules.h"
 
 // The entry points QML calls with ids; each finds the records and starts the action.
 
@@ -18,7 +17,8 @@ QCoro::QmlTask AppViewModel::selectFolder(const QString& folderId) {
 }
 
 QCoro::QmlTask AppViewModel::selectFolderBy(int offset) {
-    return selectAdjacentFolder(offset);
+    const std::optional<QString> target = m_folderModel->adjacentId(offset);
+    return target ? select(*target) : noAction();
 }
 
 QCoro::QmlTask AppViewModel::selectFolderAt(int position) {
@@ -49,37 +49,7 @@ QCoro::QmlTask AppViewModel::captureAudio(const QByteArray& audioData) {
     return capture(audioData);
 }
 
-QCoro::QmlTask AppViewModel::retryCapture() {
-    if (!m_retryAudio)
-        return noAction();
-    const QByteArray audio = *m_retryAudio; // the capture drops the offer as it starts
-    return capture(audio);
-}
-
 QCoro::QmlTask AppViewModel::changeSort(bool byDeadline) {
-    setSortByDeadline(byDeadline);
+    setSort(byDeadline ? TaskSort::dueAsc : TaskSort::createdDesc);
     return loadTasks();
-}
-
-bool AppViewModel::submitInput(const QString& input) {
-    if (isBlankLine(input))
-        return false;
-    send(input);
-    return true;
-}
-
-void AppViewModel::toggleRecording(AudioRecorder* recorder) {
-    if (!recorder)
-        return;
-    if (!recorder->isRecording()) {
-        // A recording finished while a capture is busy would be refused.
-        if (!m_isBusy) {
-            watch(recorder);
-            recorder->startRecording();
-        }
-        return;
-    }
-    const QByteArray audio = recorder->stopRecording();
-    if (!audio.isEmpty() && !recorder->interruption()) // else it is on offer already
-        capture(audio);
 }

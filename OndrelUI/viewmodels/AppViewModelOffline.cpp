@@ -5,8 +5,7 @@
 
 void AppViewModel::followOffline() {
     connect(m_offline, &OfflineMode::answered, this, &AppViewModel::answerShown);
-    connect(m_offline, &OfflineMode::refused, this,
-            [this](const QString& line) { setErrorText(line); });
+    connect(m_offline, &OfflineMode::refused, this, &AppViewModel::showError);
     connect(m_offline, &OfflineMode::synced, this, [this] { loadAll(); });
     connect(m_offline, &OfflineMode::undone, this, [this] { showCachedTasks(m_listedFolderId); });
     connect(m_offline, &OfflineMode::queueChanged, this,

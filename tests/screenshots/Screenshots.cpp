@@ -281,7 +281,7 @@ void retry(Output& output) {
     screen.click(screen.item("micButton"));
     waitUntil([&] { return scene.recorder().level() > 0.3; });
     screen.click(screen.item("micButton"));
-    waitUntil([&] { return scene.vm()->canRetryCapture(); });
+    waitUntil([&] { return scene.vm()->captureInput()->canRetryCapture(); });
     scene.shot("root-retry");
 }
 

@@ -232,24 +232,25 @@ TEST_F(AppViewModelTest, Capture_sends_base64_audio_and_excludes_the_other_captu
 // The offer to send a failed recording again lasts while the error line shows that failure.
 TEST_F(AppViewModelTest, A_failed_recording_is_offered_again_until_the_line_moves_on) {
     prime(threeFolders, {});
+    CaptureInput& input = *vm.captureInput();
     const auto failCapture = [&] {
         answerStatus(503, "занято");
         wait(vm.capture("запись"));
-        return vm.canRetryCapture();
+        return input.canRetryCapture();
     };
     ASSERT_TRUE(failCapture());
     answerStatus(500, "x");
     wait(vm.loadTasks()); // another failure takes the line
-    EXPECT_FALSE(vm.canRetryCapture());
+    EXPECT_FALSE(input.canRetryCapture());
 
     ASSERT_TRUE(failCapture());
     answer(CaptureProcessResponse{}, threeFolders, QList<TaskItem>{});
     transport->setHeld(true);
-    vm.retryCapture(); // the capture drops the offer as it starts
-    EXPECT_FALSE(vm.canRetryCapture());
+    input.retryCapture(); // the capture withdraws the offer as it starts
+    EXPECT_FALSE(input.canRetryCapture());
     transport->release();
     EXPECT_TRUE(waitUntil([&] { return !vm.isBusy(); }));
-    EXPECT_FALSE(vm.canRetryCapture());
+    EXPECT_FALSE(input.canRetryCapture());
     EXPECT_EQ(vm.assistantAnswer(), QStringLiteral("Готово")); // no result, still done
 }
 
@@ -261,10 +262,10 @@ TEST_F(AppViewModelTest, Entry_points_ignore_what_names_nothing) {
     vm.toggleTask("missing");
     vm.removeTask("missing");
     vm.selectFolderAt(3);
-    vm.retryCapture();
-    EXPECT_FALSE(vm.submitInput(" \t "));
-    EXPECT_FALSE(vm.submitInput(QStringLiteral("\u00a0\u2007")));
-    EXPECT_TRUE(vm.submitInput("\n"));
+    vm.captureInput()->retryCapture();
+    EXPECT_FALSE(vm.captureInput()->submitInput(" \t "));
+    EXPECT_FALSE(vm.captureInput()->submitInput(QStringLiteral("\u00a0\u2007")));
+    EXPECT_TRUE(vm.captureInput()->submitInput("\n"));
     answer(QList<TaskItem>{makeTask("a")});
     wait(vm.loadTasks());
     EXPECT_EQ(newRequests(), QStringList{"GET /tasks?folderId=f1"});
