@@ -10,14 +10,6 @@
 
 #include <algorithm>
 
-namespace {
-
-QString statusLabel() {
-    return QStringLiteral("обновить статус");
-}
-
-} // namespace
-
 AppViewModel::AppViewModel(AuthSession* session, std::shared_ptr<SpeechTranscriber> transcriber,
                            QObject* parent)
     : QObject(parent), m_session(session), m_transcriber(std::move(transcriber)),
@@ -177,7 +169,7 @@ QCoro::Task<void> AppViewModel::toggleDone(TaskItem task) {
     const auto queued = m_offline->queueOn(outcome.error, &OfflineReplica::setDone, task, complete);
     if (outcome.error && !queued) {
         replaceTaskWithId(task.id, task);
-        fail(outcome.error, statusLabel());
+        fail(outcome.error, QStringLiteral("обновить статус"));
         co_return;
     }
     m_offline->offerUndo(task, queued, false);
