@@ -28,6 +28,8 @@ public:
 
     // Reads the tasks again soon.
     void refresh();
+    // A reading of the tasks is under way or about to start.
+    bool isPlanning() const { return m_loading || m_coalesce.isActive(); }
 
 Q_SIGNALS:
     // A reading of the tasks has been planned.

@@ -51,8 +51,12 @@ protected:
         transport->setHandler([this](const HTTPRequest& request) { return serve(request); });
     }
 
-    // The planner's last reading of the list is answered and resumed before it goes.
+    // The planner's last reading of the list is answered and resumed before it goes: a reading
+    // left waiting on the transport would outlive it.
     void TearDown() override {
+        if (planner) {
+            EXPECT_TRUE(waitUntil([&] { return !planner->isPlanning(); }));
+        }
         for (int round = 0; round < 3; ++round) {
             QCoreApplication::processEvents();
             QThreadPool::globalInstance()->waitForDone();
